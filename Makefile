@@ -1,0 +1,83 @@
+# Makefile -- one-command build, run and test from a fresh Debian 12 machine (the real build is CMake's).
+
+# Debian packages the build, the tests and the tools need (xauth: xvfb-run needs it and it is only a recommendation).
+PACKAGES := build-essential cmake pkg-config libsdl2-dev libpixman-1-dev googletest libgtest-dev libbenchmark-dev \
+            xvfb xauth xdotool imagemagick
+JOBS ?= 2
+
+# The preset folders (fixed by CMakePresets.json).
+DEFAULT_DIR := build/default
+ASAN_DIR := build/asan
+
+# `make run`: headless, Escape at frame 300, a few frames captured to BMP files.
+RUN_ENV ?= SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
+RUN_SCRIPT ?= 300:key=ESCAPE
+RUN_CAPTURE ?= 1,2,10,19,28,36
+RUN_FRAMES_DIR ?= $(DEFAULT_DIR)/frames
+# Exit codes of a normal run: 27 after Escape, 0 after a quit request.
+RUN_EXIT_OK ?= 0 27
+
+# Extra arguments for each benchmark binary, e.g. BENCH_ARGS=--benchmark_filter=Frame.
+BENCH_ARGS ?=
+
+.DEFAULT_GOAL := build
+.PHONY: deps build run test bench asan clean
+
+deps:
+	@missing=""; \
+	for package in $(PACKAGES); do \
+	    dpkg-query -W -f='$${Status}\n' "$$package" 2>/dev/null | grep -qx 'install ok installed' \
+	        || missing="$$missing $$package"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	    sudo=""; \
+	    if [ "$$(id -u)" -ne 0 ] && command -v sudo >/dev/null 2>&1; then sudo=sudo; fi; \
+	    echo "Installing:$$missing"; \
+	    $$sudo env DEBIAN_FRONTEND=noninteractive apt-get update -q \
+	        && $$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $$missing; \
+	fi
+
+build: deps
+	cmake --preset default
+	cmake --build --preset default -j$(JOBS)
+
+run: build
+	mkdir -p $(RUN_FRAMES_DIR)
+	rm -f $(RUN_FRAMES_DIR)/*.bmp $(RUN_FRAMES_DIR)/*.png
+	@status=0; \
+	(cd $(DEFAULT_DIR) && env $(RUN_ENV) TAMBERLYN_SCRIPT='$(RUN_SCRIPT)' TAMBERLYN_CAPTURE='$(RUN_CAPTURE)' \
+	    TAMBERLYN_CAPTURE_DIR='$(abspath $(RUN_FRAMES_DIR))' ./tamberlyn) || status=$$?; \
+	echo "tamberlyn exited with code $$status"; \
+	echo "Captured frames (BMP) are in $(RUN_FRAMES_DIR)"; \
+	if command -v convert >/dev/null 2>&1; then \
+	    for frame in $(RUN_FRAMES_DIR)/*.bmp; do \
+	        [ -e "$$frame" ] || continue; \
+	        convert "$$frame" "$${frame%.bmp}.png" && echo "  $${frame%.bmp}.png"; \
+	    done; \
+	fi; \
+	for ok in $(RUN_EXIT_OK); do [ "$$status" -eq "$$ok" ] && exit 0; done; \
+	exit 1
+
+# The default build's tests first, then the same tests under the sanitizers. The sanitizer build starts only after
+# the default tests, so no more than $(JOBS) compilers run at once even under `make -j2`.
+test: build
+	ctest --preset default
+	$(MAKE) --no-print-directory asan
+	ctest --preset asan
+
+bench: build
+	@found=0; \
+	for binary in $(DEFAULT_DIR)/bench/*; do \
+	    [ -f "$$binary" ] && [ -x "$$binary" ] || continue; \
+	    found=1; \
+	    echo "== $$binary"; \
+	    "$$binary" $(BENCH_ARGS) || exit 1; \
+	done; \
+	[ "$$found" -eq 1 ] || { echo "no benchmark binaries in $(DEFAULT_DIR)/bench"; exit 1; }
+
+asan: deps
+	cmake --preset asan
+	cmake --build --preset asan -j$(JOBS)
+
+clean:
+	rm -rf build

@@ -1,0 +1,625 @@
+// canvas.cpp -- pixel blocks over pixman: layouts, colour mapping, fills and nearest-neighbour copies.
+#include "canvas.h"
+
+#include <algorithm>
+#include <cassert>
+#include <climits>
+#include <cstring>
+#include <new>
+
+namespace plat {
+namespace {
+
+constexpr int kMaxSide = 16384;
+constexpr std::int64_t kMaxPixelBytes = std::int64_t{256} << 20;
+// Copy rectangles longer than this on a side are refused; it keeps the mapping arithmetic inside 64 bits.
+constexpr std::int64_t kMaxRectSide = std::int64_t{1} << 30;
+// The largest scale step handed to pixman (8192 source pixels a destination pixel): transformed extents of a
+// canvas-sized composite then stay inside pixman's 16.16 range. Runs verify every sample, so a capped step
+// only makes them shorter.
+constexpr std::int64_t kMaxFixedStep = std::int64_t{1} << 29;
+
+pixman_format_code_t PixmanFormat(PixelLayout layout) {
+    switch (layout) {
+    case PixelLayout::Indexed8:
+        return PIXMAN_c8;
+    case PixelLayout::Rgb555:
+        return PIXMAN_x1r5g5b5;
+    case PixelLayout::Rgb565:
+        return PIXMAN_r5g6b5;
+    case PixelLayout::Rgb888:
+        return PIXMAN_r8g8b8;
+    case PixelLayout::Xrgb8888:
+        break;
+    }
+    return PIXMAN_x8r8g8b8;
+}
+
+int Expand5(std::uint32_t v) { return static_cast<int>((v << 3) | (v >> 2)); }
+int Expand6(std::uint32_t v) { return static_cast<int>((v << 2) | (v >> 4)); }
+
+struct Rgb {
+    int r;
+    int g;
+    int b;
+};
+
+Rgb FromColorRef(COLORREF color) {
+    return {static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF), static_cast<int>((color >> 16) & 0xFF)};
+}
+
+Rgb FromPaletteEntry(std::uint32_t rgb) {
+    return {static_cast<int>((rgb >> 16) & 0xFF), static_cast<int>((rgb >> 8) & 0xFF), static_cast<int>(rgb & 0xFF)};
+}
+
+int Distance(Rgb a, Rgb b) {
+    const int dr = a.r - b.r;
+    const int dg = a.g - b.g;
+    const int db = a.b - b.b;
+    return dr * dr + dg * dg + db * db;
+}
+
+// The lowest index among the palette's entries nearest to `color`.
+int NearestIndex(const Palette& palette, Rgb color) {
+    int best = 0;
+    int bestDistance = INT_MAX;
+    for (int i = 0; i < 256 && bestDistance != 0; ++i) {
+        const int distance = Distance(FromPaletteEntry(palette.rgb[i]), color);
+        if (distance < bestDistance) {
+            best = i;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+// Nearest palette entries for many colours: the palette's distinct colours sorted by green, searched outwards
+// from the colour's green until the green difference alone exceeds the best distance. Ties go to the lowest index.
+class NearestSearch {
+public:
+    explicit NearestSearch(const Palette& palette) {
+        for (int i = 0; i < 256; ++i) {
+            const Entry entry{FromPaletteEntry(palette.rgb[i]), i};
+            const bool seen = std::any_of(entries_, entries_ + count_, [&](const Entry& other) {
+                return other.color.r == entry.color.r && other.color.g == entry.color.g &&
+                       other.color.b == entry.color.b;
+            });
+            if (!seen) {
+                entries_[count_++] = entry;
+            }
+        }
+        std::stable_sort(entries_, entries_ + count_, [](const Entry& a, const Entry& b) { return a.color.g < b.color.g; });
+    }
+
+    int Find(Rgb color) const {
+        int up = static_cast<int>(
+            std::lower_bound(entries_, entries_ + count_, color.g, [](const Entry& e, int g) { return e.color.g < g; }) -
+            entries_);
+        int down = up - 1;
+        Best best;
+        while (up < count_ || down >= 0) {
+            if (up < count_ && !best.Consider(entries_[up++], color)) {
+                up = count_;
+            }
+            if (down >= 0 && !best.Consider(entries_[down--], color)) {
+                down = -1;
+            }
+        }
+        return best.index;
+    }
+
+private:
+    struct Entry {
+        Rgb color;
+        int index;
+    };
+    struct Best {
+        int index = 256;
+        int distance = INT_MAX;
+        // False once entries further along in green cannot be nearer.
+        bool Consider(const Entry& entry, Rgb color) {
+            const int dg = entry.color.g - color.g;
+            if (dg * dg > distance) {
+                return false;
+            }
+            const int d = Distance(entry.color, color);
+            if (d < distance || (d == distance && entry.index < index)) {
+                distance = d;
+                index = entry.index;
+            }
+            return true;
+        }
+    };
+
+    Entry entries_[256];
+    int count_ = 0;
+};
+
+// pixman's table for a c8 image: the colours, and for each 15-bit colour (r5 g5 b5, as pixman truncates 24-bit
+// colours) the nearest palette index.
+void BuildIndexedTable(const Palette& palette, pixman_indexed_t& table) {
+    table.color = TRUE;
+    for (int i = 0; i < 256; ++i) {
+        table.rgba[i] = 0xFF000000u | (palette.rgb[i] & 0xFFFFFF);
+    }
+    const NearestSearch search(palette);
+    for (std::uint32_t cell = 0; cell < 32768; ++cell) {
+        const Rgb color{Expand5(cell >> 10), Expand5((cell >> 5) & 31), Expand5(cell & 31)};
+        table.ent[cell] = static_cast<pixman_index_type>(search.Find(color));
+    }
+}
+
+const pixman_indexed_t& DefaultIndexedTable() {
+    static const pixman_indexed_t* const table = [] {
+        auto* built = new pixman_indexed_t;
+        BuildIndexedTable(DefaultPalette(), *built);
+        return built;
+    }();
+    return *table;
+}
+
+std::uint32_t LoadPixel(const std::uint8_t* at, int bitsPerPixel) {
+    switch (bitsPerPixel) {
+    case 8:
+        return at[0];
+    case 16: {
+        std::uint16_t value;
+        std::memcpy(&value, at, sizeof value);
+        return value;
+    }
+    case 24:
+        return at[0] | (at[1] << 8) | (at[2] << 16);
+    default: {
+        std::uint32_t value;
+        std::memcpy(&value, at, sizeof value);
+        return value;
+    }
+    }
+}
+
+void StorePixel(std::uint8_t* at, int bitsPerPixel, std::uint32_t pixel) {
+    switch (bitsPerPixel) {
+    case 8:
+        at[0] = static_cast<std::uint8_t>(pixel);
+        break;
+    case 16: {
+        const auto value = static_cast<std::uint16_t>(pixel);
+        std::memcpy(at, &value, sizeof value);
+        break;
+    }
+    case 24:
+        at[0] = static_cast<std::uint8_t>(pixel);
+        at[1] = static_cast<std::uint8_t>(pixel >> 8);
+        at[2] = static_cast<std::uint8_t>(pixel >> 16);
+        break;
+    default:
+        std::memcpy(at, &pixel, sizeof pixel);
+        break;
+    }
+}
+
+template <typename Byte>
+Byte* PixelAddress(Byte* bits, int pitch, int bitsPerPixel, std::int64_t x, std::int64_t y) {
+    return bits + y * pitch + x * (bitsPerPixel / 8);
+}
+
+// One axis of a nearest-neighbour copy: destination index i (0-based inside the destination rectangle) reads
+// source index srcStart + floor((2i + 1) * srcLen / (2 * dstLen)), the source pixel under i's centre.
+struct AxisMapping {
+    std::int64_t dstStart;
+    std::int64_t dstLen;
+    std::int64_t srcStart;
+    std::int64_t srcLen;
+
+    std::int64_t SourceAt(std::int64_t i) const { return srcStart + (2 * i + 1) * srcLen / (2 * dstLen); }
+};
+
+// The source indices of consecutive destination indices, without a division for each.
+class SourceWalk {
+public:
+    SourceWalk(const AxisMapping& map, std::int64_t i)
+        : denominator_(2 * map.dstLen),
+          stepWhole_(2 * map.srcLen / denominator_),
+          stepRest_(2 * map.srcLen % denominator_) {
+        const std::int64_t numerator = (2 * i + 1) * map.srcLen;
+        index_ = map.srcStart + numerator / denominator_;
+        rest_ = numerator % denominator_;
+    }
+
+    std::int64_t Index() const { return index_; }
+
+    void Next() {
+        index_ += stepWhole_;
+        rest_ += stepRest_;
+        if (rest_ >= denominator_) {
+            rest_ -= denominator_;
+            ++index_;
+        }
+    }
+
+private:
+    std::int64_t denominator_;
+    std::int64_t stepWhole_;
+    std::int64_t stepRest_;
+    std::int64_t index_;
+    std::int64_t rest_;
+};
+
+struct AxisPlan {
+    AxisMapping map;
+    std::int64_t clipBegin;   // destination indices [clipBegin, clipEnd) lie on the destination canvas,
+    std::int64_t clipEnd;
+    std::int64_t innerBegin;  // and of those, [innerBegin, innerEnd) read from the source canvas
+    std::int64_t innerEnd;
+
+    bool ReadsOutside() const { return innerBegin != clipBegin || innerEnd != clipEnd; }
+    bool Scaled() const { return map.srcLen != map.dstLen; }
+};
+
+// The first index in [begin, end) whose source index is at least `source`, or `end`.
+std::int64_t FirstReadingFrom(const AxisMapping& map, std::int64_t source, std::int64_t begin, std::int64_t end) {
+    while (begin < end) {
+        const std::int64_t middle = begin + (end - begin) / 2;
+        if (map.SourceAt(middle) >= source) {
+            end = middle;
+        } else {
+            begin = middle + 1;
+        }
+    }
+    return begin;
+}
+
+// False when the axis copies nothing: empty, inverted or oversized rectangles, or nothing on the destination.
+bool PlanAxis(LONG dstFrom, LONG dstTo, int dstExtent, LONG srcFrom, LONG srcTo, int srcExtent, AxisPlan& plan) {
+    const AxisMapping map{dstFrom, std::int64_t{dstTo} - dstFrom, srcFrom, std::int64_t{srcTo} - srcFrom};
+    if (map.dstLen <= 0 || map.srcLen <= 0 || map.dstLen > kMaxRectSide || map.srcLen > kMaxRectSide) {
+        return false;
+    }
+    plan.map = map;
+    plan.clipBegin = std::max<std::int64_t>(0, -map.dstStart);
+    plan.clipEnd = std::min<std::int64_t>(map.dstLen, dstExtent - map.dstStart);
+    if (plan.clipBegin >= plan.clipEnd) {
+        return false;
+    }
+    plan.innerBegin = FirstReadingFrom(map, 0, plan.clipBegin, plan.clipEnd);
+    plan.innerEnd = FirstReadingFrom(map, srcExtent, plan.innerBegin, plan.clipEnd);
+    return true;
+}
+
+RECT DestinationRect(const AxisPlan& x, const AxisPlan& y, bool inner) {
+    const auto edge = [](const AxisPlan& axis, std::int64_t i) { return static_cast<LONG>(axis.map.dstStart + i); };
+    return inner ? RECT{edge(x, x.innerBegin), edge(y, y.innerBegin), edge(x, x.innerEnd), edge(y, y.innerEnd)}
+                 : RECT{edge(x, x.clipBegin), edge(y, y.clipBegin), edge(x, x.clipEnd), edge(y, y.clipEnd)};
+}
+
+// Destination pixels that read outside the source show black: the bands of the clipped rectangle around
+// the part that reads inside.
+void BlackenOutside(Canvas& dst, const AxisPlan& x, const AxisPlan& y) {
+    if (!x.ReadsOutside() && !y.ReadsOutside()) {
+        return;
+    }
+    const std::uint32_t black = dst.MapColor(RGB(0, 0, 0));
+    const RECT clip = DestinationRect(x, y, false);
+    const RECT inner = DestinationRect(x, y, true);
+    if (inner.left >= inner.right || inner.top >= inner.bottom) {
+        FillRect(dst, clip, black);
+        return;
+    }
+    FillRect(dst, RECT{clip.left, clip.top, clip.right, inner.top}, black);
+    FillRect(dst, RECT{clip.left, inner.bottom, clip.right, clip.bottom}, black);
+    FillRect(dst, RECT{clip.left, inner.top, inner.left, inner.bottom}, black);
+    FillRect(dst, RECT{inner.right, inner.top, clip.right, inner.bottom}, black);
+}
+
+bool InnerEmpty(const AxisPlan& x, const AxisPlan& y) {
+    return x.innerBegin >= x.innerEnd || y.innerBegin >= y.innerEnd;
+}
+
+// The 16.16 step of pixman's transform nearest to the scale.
+std::int64_t FixedStep(const AxisMapping& map) {
+    const std::int64_t step = (map.srcLen * pixman_fixed_1 * 2 + map.dstLen) / (2 * map.dstLen);
+    return std::clamp<std::int64_t>(step, 1, kMaxFixedStep);
+}
+
+// Destination indices [begin, end) that one pixman transform with `offset` samples exactly.
+struct Run {
+    std::int64_t begin;
+    std::int64_t end;
+    pixman_fixed_t offset;
+};
+
+// pixman samples pixel j of a composite (source origin 0) at v = offset + step * j + (step + 1) / 2 and reads
+// source pixel floor((v - pixman_fixed_e) / 1.0). The fixed-point step is not the exact scale, so the longest run
+// from `begin` is found whose samples all land in the right source pixel, with the offset in the middle of
+// the allowed range.
+Run ExactRun(const AxisPlan& plan, std::int64_t step, std::int64_t begin) {
+    std::int64_t low = INT64_MIN;
+    std::int64_t high = INT64_MAX;
+    std::int64_t i = begin;
+    for (SourceWalk walk(plan.map, begin); i < plan.innerEnd; ++i, walk.Next()) {
+        const std::int64_t travelled = (i - begin) * step;
+        const std::int64_t pixelStart = walk.Index() * pixman_fixed_1;
+        const std::int64_t newLow = std::max(low, pixelStart + pixman_fixed_e - travelled);
+        const std::int64_t newHigh = std::min(high, pixelStart + pixman_fixed_1 - travelled);
+        if (newLow > newHigh) {
+            break;
+        }
+        low = newLow;
+        high = newHigh;
+    }
+    const std::int64_t firstSample = low + (high - low) / 2;
+    return {begin, i, static_cast<pixman_fixed_t>(firstSample - (step + 1) / 2)};
+}
+
+void CompositeScaled(Canvas& dst, const Canvas& src, const AxisPlan& x, const AxisPlan& y) {
+    pixman_image_t* const source = src.Image();
+    const std::int64_t stepX = FixedStep(x.map);
+    const std::int64_t stepY = FixedStep(y.map);
+    for (std::int64_t row = y.innerBegin; row < y.innerEnd;) {
+        const Run rows = ExactRun(y, stepY, row);
+        for (std::int64_t column = x.innerBegin; column < x.innerEnd;) {
+            const Run columns = ExactRun(x, stepX, column);
+            const pixman_transform_t transform = {{
+                {static_cast<pixman_fixed_t>(stepX), 0, columns.offset},
+                {0, static_cast<pixman_fixed_t>(stepY), rows.offset},
+                {0, 0, pixman_fixed_1},
+            }};
+            if (!pixman_image_set_transform(source, &transform)) {
+                return;  // out of memory for pixman's copy of the transform
+            }
+            pixman_image_composite32(PIXMAN_OP_SRC, source, nullptr, dst.Image(), 0, 0, 0, 0,
+                                     static_cast<std::int32_t>(x.map.dstStart + columns.begin),
+                                     static_cast<std::int32_t>(y.map.dstStart + rows.begin),
+                                     static_cast<std::int32_t>(columns.end - columns.begin),
+                                     static_cast<std::int32_t>(rows.end - rows.begin));
+            column = columns.end;
+        }
+        row = rows.end;
+    }
+    // Others composite from this image too; they expect no transform.
+    pixman_image_set_transform(source, nullptr);
+}
+
+void CompositeUnscaled(Canvas& dst, const Canvas& src, const AxisPlan& x, const AxisPlan& y) {
+    pixman_image_composite32(PIXMAN_OP_SRC, src.Image(), nullptr, dst.Image(),
+                             static_cast<std::int32_t>(x.map.srcStart + x.innerBegin),
+                             static_cast<std::int32_t>(y.map.srcStart + y.innerBegin), 0, 0,
+                             static_cast<std::int32_t>(x.map.dstStart + x.innerBegin),
+                             static_cast<std::int32_t>(y.map.dstStart + y.innerBegin),
+                             static_cast<std::int32_t>(x.innerEnd - x.innerBegin),
+                             static_cast<std::int32_t>(y.innerEnd - y.innerBegin));
+}
+
+// Raw values mean the same colours on both canvases.
+bool SameRawColors(const Canvas& a, const Canvas& b) {
+    return a.Layout() == b.Layout() &&
+           (a.Layout() != PixelLayout::Indexed8 || std::memcmp(&a.Colors(), &b.Colors(), sizeof(Palette)) == 0);
+}
+
+// The plain per-pixel copy of the part reading inside the source, skipping raw source values in [keyLow, keyHigh].
+void CopyPixels(Canvas& dst, const Canvas& src, const AxisPlan& x, const AxisPlan& y, std::uint32_t keyLow,
+                std::uint32_t keyHigh) {
+    const bool convert = !SameRawColors(dst, src);
+    const int dstBits = dst.BitsPerPixel();
+    const int srcBits = src.BitsPerPixel();
+    for (std::int64_t row = y.innerBegin; row < y.innerEnd; ++row) {
+        const std::int64_t dstY = y.map.dstStart + row;
+        const std::int64_t srcY = y.map.SourceAt(row);
+        SourceWalk walk(x.map, x.innerBegin);
+        for (std::int64_t column = x.innerBegin; column < x.innerEnd; ++column, walk.Next()) {
+            const std::uint32_t raw =
+                LoadPixel(PixelAddress(src.Bits(), src.Pitch(), srcBits, walk.Index(), srcY), srcBits);
+            if (raw >= keyLow && raw <= keyHigh) {
+                continue;
+            }
+            const std::uint32_t pixel = convert ? dst.MapColor(src.PixelColor(raw)) : raw;
+            StorePixel(PixelAddress(dst.Bits(), dst.Pitch(), dstBits, x.map.dstStart + column, dstY), dstBits, pixel);
+        }
+    }
+}
+
+bool PlanCopy(const Canvas& dst, const RECT& dstRect, const Canvas& src, const RECT& srcRect, AxisPlan& x,
+              AxisPlan& y) {
+    return dst.Valid() && src.Valid() &&
+           PlanAxis(dstRect.left, dstRect.right, dst.Width(), srcRect.left, srcRect.right, src.Width(), x) &&
+           PlanAxis(dstRect.top, dstRect.bottom, dst.Height(), srcRect.top, srcRect.bottom, src.Height(), y);
+}
+
+}  // namespace
+
+int BitsPerPixel(PixelLayout layout) {
+    switch (layout) {
+    case PixelLayout::Indexed8:
+        return 8;
+    case PixelLayout::Rgb555:
+    case PixelLayout::Rgb565:
+        return 16;
+    case PixelLayout::Rgb888:
+        return 24;
+    case PixelLayout::Xrgb8888:
+        break;
+    }
+    return 32;
+}
+
+const Palette& DefaultPalette() {
+    static const Palette palette = [] {
+        Palette built{};
+        for (std::uint32_t i = 0; i < 256; ++i) {
+            const std::uint32_t r3 = i >> 5;
+            const std::uint32_t g3 = (i >> 2) & 7;
+            const std::uint32_t b2 = i & 3;
+            const std::uint32_t r = (r3 << 5) | (r3 << 2) | (r3 >> 1);
+            const std::uint32_t g = (g3 << 5) | (g3 << 2) | (g3 >> 1);
+            const std::uint32_t b = b2 * 0x55;
+            built.rgb[i] = (r << 16) | (g << 8) | b;
+        }
+        return built;
+    }();
+    return palette;
+}
+
+Canvas::Canvas(int width, int height, PixelLayout layout, const Palette* palette)
+    : width_(0), height_(0), pitch_(0), layout_(layout), palette_(DefaultPalette()) {
+    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) {
+        return;
+    }
+    const int pitch = (width * (plat::BitsPerPixel(layout) / 8) + 3) & ~3;
+    const std::int64_t bytes = std::int64_t{pitch} * height;
+    if (bytes > kMaxPixelBytes) {
+        return;
+    }
+    bits_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(bytes)]());
+    if (!bits_) {
+        return;
+    }
+    if (layout == PixelLayout::Indexed8) {
+        indexed_.reset(new (std::nothrow) pixman_indexed_t);
+        if (!indexed_) {
+            bits_.reset();
+            return;
+        }
+        if (palette && std::memcmp(palette, &palette_, sizeof(Palette)) != 0) {
+            palette_ = *palette;
+            BuildIndexedTable(palette_, *indexed_);
+        } else {
+            *indexed_ = DefaultIndexedTable();
+        }
+    }
+    image_ = pixman_image_create_bits(PixmanFormat(layout), width, height,
+                                      reinterpret_cast<std::uint32_t*>(bits_.get()), pitch);
+    if (!image_) {
+        bits_.reset();
+        indexed_.reset();
+        return;
+    }
+    pixman_image_set_indexed(image_, indexed_.get());
+    pixman_image_set_filter(image_, PIXMAN_FILTER_NEAREST, nullptr, 0);
+    width_ = width;
+    height_ = height;
+    pitch_ = pitch;
+}
+
+Canvas::~Canvas() {
+    if (image_) {
+        pixman_image_unref(image_);
+    }
+}
+
+const Palette& Canvas::Colors() const { return palette_; }
+
+std::uint32_t Canvas::MapColor(COLORREF color) const {
+    const Rgb c = FromColorRef(color);
+    switch (layout_) {
+    case PixelLayout::Indexed8:
+        return static_cast<std::uint32_t>(NearestIndex(palette_, c));
+    case PixelLayout::Rgb555:
+        return static_cast<std::uint32_t>(((c.r >> 3) << 10) | ((c.g >> 3) << 5) | (c.b >> 3));
+    case PixelLayout::Rgb565:
+        return static_cast<std::uint32_t>(((c.r >> 3) << 11) | ((c.g >> 2) << 5) | (c.b >> 3));
+    case PixelLayout::Rgb888:
+    case PixelLayout::Xrgb8888:
+        break;
+    }
+    return static_cast<std::uint32_t>((c.r << 16) | (c.g << 8) | c.b);
+}
+
+COLORREF Canvas::PixelColor(std::uint32_t pixel) const {
+    switch (layout_) {
+    case PixelLayout::Indexed8: {
+        const Rgb c = FromPaletteEntry(palette_.rgb[pixel & 0xFF]);
+        return RGB(c.r, c.g, c.b);
+    }
+    case PixelLayout::Rgb555:
+        return RGB(Expand5((pixel >> 10) & 31), Expand5((pixel >> 5) & 31), Expand5(pixel & 31));
+    case PixelLayout::Rgb565:
+        return RGB(Expand5((pixel >> 11) & 31), Expand6((pixel >> 5) & 63), Expand5(pixel & 31));
+    case PixelLayout::Rgb888:
+    case PixelLayout::Xrgb8888:
+        break;
+    }
+    const Rgb c = FromPaletteEntry(pixel);
+    return RGB(c.r, c.g, c.b);
+}
+
+std::uint32_t Canvas::ReadPixel(int x, int y) const {
+    assert(x >= 0 && x < width_ && y >= 0 && y < height_);
+    return LoadPixel(PixelAddress(bits_.get(), pitch_, BitsPerPixel(), x, y), BitsPerPixel());
+}
+
+void Canvas::WritePixel(int x, int y, std::uint32_t pixel) {
+    assert(x >= 0 && x < width_ && y >= 0 && y < height_);
+    StorePixel(PixelAddress(bits_.get(), pitch_, BitsPerPixel(), x, y), BitsPerPixel(), pixel);
+}
+
+void Canvas::Clear() {
+    if (bits_) {
+        std::memset(bits_.get(), 0, static_cast<std::size_t>(pitch_) * static_cast<std::size_t>(height_));
+    }
+}
+
+void FillRect(Canvas& canvas, const RECT& rect, std::uint32_t pixel) {
+    const int left = static_cast<int>(std::max<LONG>(rect.left, 0));
+    const int top = static_cast<int>(std::max<LONG>(rect.top, 0));
+    const int right = static_cast<int>(std::min<LONG>(rect.right, canvas.Width()));
+    const int bottom = static_cast<int>(std::min<LONG>(rect.bottom, canvas.Height()));
+    if (left >= right || top >= bottom) {
+        return;
+    }
+    const int bits = canvas.BitsPerPixel();
+    if (bits != 24) {
+        // pixman_fill takes the stride in 32-bit words.
+        const pixman_bool_t filled = pixman_fill(reinterpret_cast<std::uint32_t*>(canvas.Bits()), canvas.Pitch() / 4,
+                                                 bits, left, top, right - left, bottom - top, pixel);
+        assert(filled);
+        static_cast<void>(filled);
+        return;
+    }
+    // No pixman fill for 24 bits: the first row pixel by pixel, the others copied from it.
+    std::uint8_t* const first = PixelAddress(canvas.Bits(), canvas.Pitch(), bits, left, top);
+    for (int x = 0; x < right - left; ++x) {
+        StorePixel(first + 3 * x, bits, pixel);
+    }
+    for (int y = 1; y < bottom - top; ++y) {
+        std::memcpy(first + static_cast<std::ptrdiff_t>(y) * canvas.Pitch(), first,
+                    static_cast<std::size_t>(right - left) * 3);
+    }
+}
+
+void StretchCopy(Canvas& dst, const RECT& dstRect, const Canvas& src, const RECT& srcRect) {
+    AxisPlan x;
+    AxisPlan y;
+    if (!PlanCopy(dst, dstRect, src, srcRect, x, y)) {
+        return;
+    }
+    BlackenOutside(dst, x, y);
+    if (InnerEmpty(x, y)) {
+        return;
+    }
+    if (dst.Layout() == PixelLayout::Indexed8 && SameRawColors(dst, src)) {
+        // Indices copy as they are: a round trip through colours could merge near-identical entries.
+        CopyPixels(dst, src, x, y, 1, 0);
+    } else if (x.Scaled() || y.Scaled()) {
+        CompositeScaled(dst, src, x, y);
+    } else {
+        CompositeUnscaled(dst, src, x, y);
+    }
+}
+
+void StretchCopyKeyed(Canvas& dst, const RECT& dstRect, const Canvas& src, const RECT& srcRect,
+                      std::uint32_t keyLow, std::uint32_t keyHigh) {
+    AxisPlan x;
+    AxisPlan y;
+    if (!PlanCopy(dst, dstRect, src, srcRect, x, y)) {
+        return;
+    }
+    const std::uint32_t black = src.MapColor(RGB(0, 0, 0));
+    if (black < keyLow || black > keyHigh) {
+        BlackenOutside(dst, x, y);
+    }
+    if (!InnerEmpty(x, y)) {
+        CopyPixels(dst, src, x, y, keyLow, keyHigh);
+    }
+}
+
+}  // namespace plat

@@ -1,0 +1,66 @@
+// capture.cpp -- frame capture to BMP files through SDL's writer.
+#include "capture.h"
+
+#include "settings.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace plat::capture {
+namespace {
+
+Uint32 SdlFormat(PixelLayout layout) {
+    switch (layout) {
+    case PixelLayout::Indexed8:
+        return SDL_PIXELFORMAT_INDEX8;
+    case PixelLayout::Rgb555:
+        return SDL_PIXELFORMAT_RGB555;
+    case PixelLayout::Rgb565:
+        return SDL_PIXELFORMAT_RGB565;
+    case PixelLayout::Rgb888:
+        return SDL_PIXELFORMAT_BGR24;
+    case PixelLayout::Xrgb8888:
+        return SDL_PIXELFORMAT_RGB888;
+    }
+    return SDL_PIXELFORMAT_UNKNOWN;
+}
+
+}  // namespace
+
+bool SaveBmp(const Canvas& canvas, const std::string& path) {
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<std::uint8_t*>(canvas.Bits()), canvas.Width(), canvas.Height(), canvas.BitsPerPixel(),
+        canvas.Pitch(), SdlFormat(canvas.Layout()));
+    if (!surface) {
+        return false;
+    }
+    if (canvas.Layout() == PixelLayout::Indexed8) {
+        SDL_Color colors[256];
+        for (int i = 0; i < 256; ++i) {
+            const std::uint32_t rgb = canvas.Colors().rgb[i];
+            colors[i] = SDL_Color{Uint8(rgb >> 16), Uint8(rgb >> 8), Uint8(rgb), 255};
+        }
+        SDL_SetPaletteColors(surface->format->palette, colors, 0, 256);
+    }
+    const bool saved = SDL_SaveBMP(surface, path.c_str()) == 0;
+    SDL_FreeSurface(surface);
+    return saved;
+}
+
+void FrameShown(int frame, const Canvas& front) {
+    const Settings& settings = CurrentSettings();
+    const auto& frames = settings.captureFrames;
+    if (std::find(frames.begin(), frames.end(), frame) == frames.end()) {
+        return;
+    }
+    char name[32];
+    std::snprintf(name, sizeof name, "/frame-%04d.bmp", frame);
+    const std::string path = settings.captureDir + name;
+    if (!SaveBmp(front, path)) {
+        std::fprintf(stderr, "tamberlyn: cannot write %s: %s\n", path.c_str(), SDL_GetError());
+    }
+}
+
+}  // namespace plat::capture

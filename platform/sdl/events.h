@@ -1,0 +1,14 @@
+// events.h -- where messages come from besides the program: the frame script (and, with a display, SDL).
+#pragma once
+
+#include <windows.h>
+
+namespace plat::events {
+
+// Delivers what has happened: due frame-script actions. With `wait`, blocks until something arrives
+// (a waiting program also moves the frame script on to its next action).
+void Pump(bool wait);
+// Milliseconds since the platform started, for MSG::time.
+DWORD Milliseconds();
+
+}  // namespace plat::events

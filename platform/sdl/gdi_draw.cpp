@@ -1,0 +1,138 @@
+// gdi_draw.cpp -- GDI drawing: Rectangle with the pen and brush rules, BitBlt and StretchBlt, GetPixel,
+// and the screen's device context.
+#include "display.h"
+#include "gdi_objects.h"
+#include "relay.h"
+#include "window_table.h"
+
+#include <algorithm>
+#include <set>
+
+using namespace plat;
+
+namespace {
+
+std::set<const gdi::DC*>& WindowDCs() {
+    static auto* dcs = new std::set<const gdi::DC*>;  // never destroyed, like the GDI table
+    return *dcs;
+}
+
+void Fill(Canvas& canvas, LONG left, LONG top, LONG right, LONG bottom, COLORREF color) {
+    if (right > left && bottom > top) {
+        FillRect(canvas, RECT{left, top, right, bottom}, canvas.MapColor(color));
+    }
+}
+
+// GDI's Rectangle: the brush fills the inside [l+1, r-2] x [t+1, b-2]; the pen runs along the edge pixels
+// (columns l and r-1, rows t and b-1), each edge widened to the band [c - w/2, c - w/2 + w - 1]. So a pen two
+// wide reaches one pixel out at the left and top and stays inside at the right and bottom. A thin pen draws
+// nothing on a 1 x 1 rectangle. (Pens three or more wide round their corners on Windows; here they stay square.)
+BOOL DrawRectangle(HDC hdc, int left, int top, int right, int bottom) {
+    gdi::DC* dc = gdi::FindDC(hdc);
+    if (!dc) {
+        return FALSE;
+    }
+    if (!dc->target) {
+        return TRUE;  // a context with nothing to draw into, such as the screen's here
+    }
+    Canvas& canvas = *dc->target;
+    const LONG l = std::min(left, right), r = std::max(left, right);
+    const LONG t = std::min(top, bottom), b = std::max(top, bottom);
+    if (r == l || b == t) {
+        return TRUE;
+    }
+    if (!dc->brush->hollow) {
+        Fill(canvas, l + 1, t + 1, r - 1, b - 1, dc->brush->color);
+    }
+    const gdi::Pen& pen = *dc->pen;
+    const LONG width = pen.width;
+    if (pen.style == PS_NULL || (width <= 1 && r - l == 1 && b - t == 1)) {
+        return TRUE;
+    }
+    const LONG back = width / 2;  // how far a band reaches before its edge pixel
+    const LONG outerLeft = l - back, outerRight = r - 1 - back + width;
+    const LONG outerTop = t - back, outerBottom = b - 1 - back + width;
+    Fill(canvas, outerLeft, outerTop, outerRight, t - back + width, pen.color);
+    Fill(canvas, outerLeft, b - 1 - back, outerRight, outerBottom, pen.color);
+    Fill(canvas, outerLeft, outerTop, l - back + width, outerBottom, pen.color);
+    Fill(canvas, r - 1 - back, outerTop, outerRight, outerBottom, pen.color);
+    return TRUE;
+}
+
+BOOL Stretch(HDC destination, int xDest, int yDest, int wDest, int hDest, HDC source, int xSrc, int ySrc, int wSrc,
+             int hSrc, DWORD rop) {
+    gdi::DC* to = gdi::FindDC(destination);
+    gdi::DC* from = gdi::FindDC(source);
+    if (!to || !from || rop != SRCCOPY || wDest <= 0 || hDest <= 0 || wSrc <= 0 || hSrc <= 0) {
+        return FALSE;  // copying is the one raster operation here, and mirrored copies are not drawn
+    }
+    if (!to->target || !from->target) {
+        return TRUE;
+    }
+    StretchCopy(*to->target, RECT{xDest, yDest, xDest + wDest, yDest + hDest}, *from->target,
+                RECT{xSrc, ySrc, xSrc + wSrc, ySrc + hSrc});
+    return TRUE;
+}
+
+}  // namespace
+
+HDC WINAPI GetDC(HWND hWnd) {
+    return relay::Call(
+        "GetDC",
+        [&]() -> HDC {
+            if (hWnd && !windows::Find(hWnd)) {
+                return nullptr;
+            }
+            // Windows of a DirectDraw program are painted through DirectDraw; their contexts draw nowhere.
+            gdi::DC* dc = gdi::NewDC(nullptr, display::ScreenBitsPerPixel(), false);
+            WindowDCs().insert(dc);
+            return static_cast<HDC>(gdi::Handle(dc));
+        },
+        static_cast<const void*>(hWnd));
+}
+
+int WINAPI ReleaseDC(HWND hWnd, HDC hDC) {
+    return relay::Call(
+        "ReleaseDC",
+        [&] {
+            gdi::DC* dc = gdi::FindDC(hDC);
+            if (!dc || !WindowDCs().erase(dc)) {
+                return 0;
+            }
+            gdi::FreeDC(dc);
+            return 1;
+        },
+        static_cast<const void*>(hWnd), static_cast<const void*>(hDC));
+}
+
+BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom) {
+    return relay::Call("Rectangle", [&] { return DrawRectangle(hdc, left, top, right, bottom); },
+                       static_cast<const void*>(hdc), left, top, right, bottom);
+}
+
+BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop) {
+    return relay::Call("BitBlt", [&] { return Stretch(hdc, x, y, cx, cy, hdcSrc, x1, y1, cx, cy, rop); },
+                       static_cast<const void*>(hdc), x, y, cx, cy, static_cast<const void*>(hdcSrc), x1, y1,
+                       relay::Hex(rop));
+}
+
+BOOL WINAPI StretchBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, int xSrc, int ySrc,
+                       int wSrc, int hSrc, DWORD rop) {
+    return relay::Call(
+        "StretchBlt", [&] { return Stretch(hdcDest, xDest, yDest, wDest, hDest, hdcSrc, xSrc, ySrc, wSrc, hSrc, rop); },
+        static_cast<const void*>(hdcDest), xDest, yDest, wDest, hDest, static_cast<const void*>(hdcSrc), xSrc, ySrc,
+        wSrc, hSrc, relay::Hex(rop));
+}
+
+COLORREF WINAPI GetPixel(HDC hdc, int x, int y) {
+    return relay::Call(
+        "GetPixel",
+        [&]() -> COLORREF {
+            const gdi::DC* dc = gdi::FindDC(hdc);
+            if (!dc || !dc->target || x < 0 || y < 0 || x >= dc->target->Width() || y >= dc->target->Height()) {
+                return CLR_INVALID;
+            }
+            return dc->target->PixelColor(dc->target->ReadPixel(x, y));
+        },
+        static_cast<const void*>(hdc), x, y);
+}

@@ -1,0 +1,216 @@
+// relay.cpp -- the relay trace, object names and failpoints behind relay.h.
+#include "relay.h"
+
+#include "settings.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <map>
+#include <unordered_map>
+#include <vector>
+
+namespace relay {
+namespace {
+
+struct Failpoint {
+    std::int64_t result = 0;
+    int onlyCall = 0;  // 0: every call
+    int calls = 0;
+};
+
+struct State {
+    std::FILE* file = nullptr;
+    bool capturing = false;
+    std::vector<std::string> captured;
+    std::map<std::string, Failpoint, std::less<>> failpoints;
+    std::unordered_map<const void*, std::string> names;
+    std::map<std::string, int> serials;
+    int depth = 0;
+};
+
+void ParseFailpoints(State& state, const std::string& text);
+
+State& TheState() {
+    // Never destroyed: the program's global destructors are traced too.
+    static State* state = [] {
+        auto* fresh = new State;
+        const plat::Settings& settings = plat::CurrentSettings();
+        if (!settings.tracePath.empty()) {
+            fresh->file = std::fopen(settings.tracePath.c_str(), "w");
+            if (!fresh->file) {
+                std::fprintf(stderr, "tamberlyn: cannot write the trace to %s\n", settings.tracePath.c_str());
+            }
+        }
+        ParseFailpoints(*fresh, settings.failpoints);
+        return fresh;
+    }();
+    return *state;
+}
+
+// "Name=value" or "Name@N=value", separated by commas.
+void ParseFailpoints(State& state, const std::string& text) {
+    for (const std::string& entry : plat::Split(text, ',')) {
+        const std::size_t equals = entry.rfind('=');
+        long long result = 0;
+        if (equals == std::string::npos || !plat::ParseNumber(entry.substr(equals + 1), &result)) {
+            std::fprintf(stderr, "tamberlyn: ignoring failpoint %s\n", entry.c_str());
+            continue;
+        }
+        std::string name = entry.substr(0, equals);
+        long long onlyCall = 0;
+        if (const std::size_t at = name.find('@'); at != std::string::npos) {
+            if (!plat::ParseNumber(name.substr(at + 1), &onlyCall) || onlyCall < 1) {
+                std::fprintf(stderr, "tamberlyn: ignoring failpoint %s\n", entry.c_str());
+                continue;
+            }
+            name.resize(at);
+        }
+        state.failpoints[name] = Failpoint{result, static_cast<int>(onlyCall), 0};
+    }
+}
+
+}  // namespace
+
+bool Tracing() {
+    const State& state = TheState();
+    return state.file || state.capturing;
+}
+
+bool Failing() { return !TheState().failpoints.empty(); }
+
+bool TakeFailpoint(const char* name, std::int64_t* result) {
+    State& state = TheState();
+    auto found = state.failpoints.find(name);
+    if (found == state.failpoints.end()) {
+        return false;
+    }
+    Failpoint& failpoint = found->second;
+    ++failpoint.calls;
+    if (failpoint.onlyCall != 0 && failpoint.calls != failpoint.onlyCall) {
+        return false;
+    }
+    *result = failpoint.result;
+    return true;
+}
+
+void WriteLine(const char* name, const std::string& args, const std::string& result) {
+    State& state = TheState();
+    std::string line(static_cast<std::size_t>(2 * (state.depth - 1)), ' ');
+    line += name;
+    line += '(';
+    line += args;
+    line += ')';
+    if (!result.empty()) {
+        line += " = ";
+        line += result;
+    }
+    if (state.file) {
+        std::fprintf(state.file, "%s\n", line.c_str());
+        std::fflush(state.file);
+    }
+    if (state.capturing) {
+        state.captured.push_back(std::move(line));
+    }
+}
+
+Nesting::Nesting() { ++TheState().depth; }
+Nesting::~Nesting() { --TheState().depth; }
+
+void Name(const void* object, const char* kind) {
+    State& state = TheState();
+    NameAs(object, kind + std::to_string(++state.serials[kind]));
+}
+
+void NameAs(const void* object, const std::string& name) { TheState().names[object] = name; }
+
+std::string NameOf(const void* object) {
+    if (!object) {
+        return "NULL";
+    }
+    const State& state = TheState();
+    auto found = state.names.find(object);
+    if (found != state.names.end()) {
+        return found->second;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%p", object);
+    return text;
+}
+
+void Put(std::string& out, long long value) { out += std::to_string(value); }
+void Put(std::string& out, unsigned long long value) { out += std::to_string(value); }
+
+void Put(std::string& out, Hex value) {
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%" PRIx64, value.value);
+    out += text;
+}
+
+void Put(std::string& out, Text value) {
+    if (!value.text) {
+        out += "NULL";
+        return;
+    }
+    if (const auto id = reinterpret_cast<std::uintptr_t>(value.text); id < 0x10000) {
+        out += '#' + std::to_string(id);  // a resource number passed where a name may stand
+        return;
+    }
+    out += '"';
+    out += value.text;
+    out += '"';
+}
+
+void Put(std::string& out, const void* object) { out += NameOf(object); }
+
+void Put(std::string& out, const RECT* rect) {
+    if (!rect) {
+        out += "NULL";
+        return;
+    }
+    out += '{';
+    PutAll(out, rect->left, rect->top, rect->right, rect->bottom);
+    out += '}';
+}
+
+void Put(std::string& out, const MSG* msg) {
+    if (!msg) {
+        out += "NULL";
+        return;
+    }
+    out += '{';
+    PutAll(out, static_cast<const void*>(msg->hwnd), Hex(msg->message), Hex(msg->wParam), Hex(msg->lParam));
+    out += '}';
+}
+
+void Put(std::string& out, const GUID* guid) {
+    if (!guid) {
+        out += "NULL";
+        return;
+    }
+    char text[48];
+    std::snprintf(text, sizeof text, "{%08" PRIX32 "-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", guid->Data1,
+                  guid->Data2, guid->Data3, guid->Data4[0], guid->Data4[1], guid->Data4[2], guid->Data4[3],
+                  guid->Data4[4], guid->Data4[5], guid->Data4[6], guid->Data4[7]);
+    out += text;
+}
+
+// In-process controls, declared in diagnostics.h.
+void SetFailpoint(const std::string& call, std::int64_t result, int onlyCall) {
+    TheState().failpoints[call] = Failpoint{result, onlyCall, 0};
+}
+
+void ClearFailpoints() { TheState().failpoints.clear(); }
+
+void StartCapture() {
+    State& state = TheState();
+    state.capturing = true;
+    state.captured.clear();
+}
+
+std::vector<std::string> TakeCapture() {
+    State& state = TheState();
+    state.capturing = false;
+    return std::move(state.captured);
+}
+
+}  // namespace relay

@@ -1,0 +1,63 @@
+// winsock.cpp -- Windows Sockets start-up and clean-up with a start-up count; no sockets.
+#include "relay.h"
+#include "settings.h"
+
+#include <winsock.h>
+
+#include <cstring>
+
+namespace {
+
+struct Sockets {
+    int startups = 0;
+    int lastError = 0;
+};
+
+Sockets& TheSockets() {
+    static Sockets* sockets = new Sockets;  // never destroyed: the program cleans up from global destructors
+    return *sockets;
+}
+
+constexpr int kSocketError = -1;
+constexpr int kFault = WSABASEERR + 14;  // WSAEFAULT
+
+int Startup(WORD requested, LPWSADATA data) {
+    if (LOBYTE(requested) < 1) {
+        return WSAVERNOTSUPPORTED;
+    }
+    if (!data) {
+        return kFault;
+    }
+    std::memset(data, 0, sizeof *data);
+    data->wVersion = plat::CurrentSettings().winsockVersion;
+    data->wHighVersion = 0x0101;
+    std::strcpy(data->szDescription, "Tamberlyn Windows Sockets 1.1");
+    std::strcpy(data->szSystemStatus, "Running");
+    data->iMaxSockets = 0;
+    data->iMaxUdpDg = 0;
+    ++TheSockets().startups;
+    return 0;
+}
+
+int Cleanup() {
+    Sockets& sockets = TheSockets();
+    if (sockets.startups == 0) {
+        sockets.lastError = WSANOTINITIALISED;
+        return kSocketError;
+    }
+    --sockets.startups;
+    return 0;
+}
+
+}  // namespace
+
+int WINAPI WSAStartup(WORD wVersionRequested, LPWSADATA lpWSAData) {
+    return relay::Call("WSAStartup", [&] { return Startup(wVersionRequested, lpWSAData); },
+                       relay::Hex(wVersionRequested));
+}
+
+int WINAPI WSACleanup(void) { return relay::Call("WSACleanup", [] { return Cleanup(); }); }
+
+int WINAPI WSAGetLastError(void) {
+    return relay::Call("WSAGetLastError", [] { return TheSockets().lastError; });
+}
