@@ -16,7 +16,8 @@ constexpr int kHeight = 480;
 PixelLayout LayoutOf(const benchmark::State& state) { return static_cast<PixelLayout>(state.range(0)); }
 
 void Label(benchmark::State& state) {
-    state.SetLabel(LayoutOf(state) == PixelLayout::Rgb565 ? "Rgb565" : "Xrgb8888");
+    const PixelLayout layout = LayoutOf(state);
+    state.SetLabel(layout == PixelLayout::Indexed8 ? "Indexed8" : layout == PixelLayout::Rgb565 ? "Rgb565" : "Xrgb8888");
 }
 
 // The floor: clearing every byte of the canvas.
@@ -97,7 +98,9 @@ void BM_Indexed8WithOwnPalette(benchmark::State& state) {
 }
 
 void Layouts(benchmark::internal::Benchmark* benchmark) {
-    benchmark->Arg(static_cast<int>(PixelLayout::Xrgb8888))->Arg(static_cast<int>(PixelLayout::Rgb565));
+    for (const PixelLayout layout : {PixelLayout::Xrgb8888, PixelLayout::Rgb565, PixelLayout::Indexed8}) {
+        benchmark->Arg(static_cast<int>(layout));
+    }
 }
 
 BENCHMARK(BM_Memset)->Apply(Layouts);

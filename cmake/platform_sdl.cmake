@@ -23,6 +23,7 @@ add_library(tamberlyn_platform STATIC
     platform/sdl/message_queue.cpp
     platform/sdl/relay.cpp
     platform/sdl/settings.cpp
+    platform/sdl/stretch_blit.cpp
     platform/sdl/window_table.cpp
     platform/sdl/winsock.cpp
 )

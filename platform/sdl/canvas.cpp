@@ -73,79 +73,67 @@ int NearestIndex(const Palette& palette, Rgb color) {
     return best;
 }
 
-// Nearest palette entries for many colours: the palette's distinct colours sorted by green, searched outwards
-// from the colour's green until the green difference alone exceeds the best distance. Ties go to the lowest index.
-class NearestSearch {
-public:
-    explicit NearestSearch(const Palette& palette) {
-        for (int i = 0; i < 256; ++i) {
-            const Entry entry{FromPaletteEntry(palette.rgb[i]), i};
-            const bool seen = std::any_of(entries_, entries_ + count_, [&](const Entry& other) {
-                return other.color.r == entry.color.r && other.color.g == entry.color.g &&
-                       other.color.b == entry.color.b;
-            });
-            if (!seen) {
-                entries_[count_++] = entry;
-            }
-        }
-        std::stable_sort(entries_, entries_ + count_, [](const Entry& a, const Entry& b) { return a.color.g < b.color.g; });
-    }
-
-    int Find(Rgb color) const {
-        int up = static_cast<int>(
-            std::lower_bound(entries_, entries_ + count_, color.g, [](const Entry& e, int g) { return e.color.g < g; }) -
-            entries_);
-        int down = up - 1;
-        Best best;
-        while (up < count_ || down >= 0) {
-            if (up < count_ && !best.Consider(entries_[up++], color)) {
-                up = count_;
-            }
-            if (down >= 0 && !best.Consider(entries_[down--], color)) {
-                down = -1;
-            }
-        }
-        return best.index;
-    }
-
-private:
-    struct Entry {
-        Rgb color;
-        int index;
-    };
-    struct Best {
-        int index = 256;
-        int distance = INT_MAX;
-        // False once entries further along in green cannot be nearer.
-        bool Consider(const Entry& entry, Rgb color) {
-            const int dg = entry.color.g - color.g;
-            if (dg * dg > distance) {
-                return false;
-            }
-            const int d = Distance(entry.color, color);
-            if (d < distance || (d == distance && entry.index < index)) {
-                distance = d;
-                index = entry.index;
-            }
-            return true;
-        }
-    };
-
-    Entry entries_[256];
-    int count_ = 0;
-};
+// How far a channel value lies outside [low, high], and how far it is from the further end.
+int AxisGap(int v, int low, int high) { return v < low ? low - v : v > high ? v - high : 0; }
+int AxisReach(int v, int low, int high) { return std::max(v - low, high - v); }
 
 // pixman's table for a c8 image: the colours, and for each 15-bit colour (r5 g5 b5, as pixman truncates 24-bit
-// colours) the nearest palette index.
+// colours) the nearest palette index, the lowest on ties. The 15-bit colours are taken in boxes of 4x4x4. For a
+// box, the candidates are the distinct entries no further from the box than the box's far corner is from the
+// entry best placed for it; each colour searches them nearest-to-the-box first and stops where the box distance
+// alone exceeds its best.
 void BuildIndexedTable(const Palette& palette, pixman_indexed_t& table) {
     table.color = TRUE;
+    Rgb colors[256];
+    bool repeated[256];
     for (int i = 0; i < 256; ++i) {
         table.rgba[i] = 0xFF000000u | (palette.rgb[i] & 0xFFFFFF);
+        colors[i] = FromPaletteEntry(palette.rgb[i]);
+        repeated[i] = std::any_of(palette.rgb, palette.rgb + i,
+                                  [&](std::uint32_t other) { return (other & 0xFFFFFF) == (palette.rgb[i] & 0xFFFFFF); });
     }
-    const NearestSearch search(palette);
-    for (std::uint32_t cell = 0; cell < 32768; ++cell) {
-        const Rgb color{Expand5(cell >> 10), Expand5((cell >> 5) & 31), Expand5(cell & 31)};
-        table.ent[cell] = static_cast<pixman_index_type>(search.Find(color));
+    struct Candidate {
+        int gap;
+        int index;
+    };
+    for (std::uint32_t box = 0; box < 512; ++box) {
+        const std::uint32_t first[3] = {(box >> 6) * 4, ((box >> 3) & 7) * 4, (box & 7) * 4};
+        const Rgb low{Expand5(first[0]), Expand5(first[1]), Expand5(first[2])};
+        const Rgb high{Expand5(first[0] + 3), Expand5(first[1] + 3), Expand5(first[2] + 3)};
+        int bound = INT_MAX;
+        for (const Rgb& c : colors) {
+            const int r = AxisReach(c.r, low.r, high.r), g = AxisReach(c.g, low.g, high.g),
+                      b = AxisReach(c.b, low.b, high.b);
+            bound = std::min(bound, r * r + g * g + b * b);
+        }
+        Candidate candidates[256];
+        int count = 0;
+        for (int i = 0; i < 256; ++i) {
+            const Rgb& c = colors[i];
+            const int r = AxisGap(c.r, low.r, high.r), g = AxisGap(c.g, low.g, high.g), b = AxisGap(c.b, low.b, high.b);
+            const int gap = r * r + g * g + b * b;
+            if (!repeated[i] && gap <= bound) {
+                candidates[count++] = {gap, i};
+            }
+        }
+        std::sort(candidates, candidates + count, [](const Candidate& a, const Candidate& b) { return a.gap < b.gap; });
+        for (std::uint32_t r = first[0]; r < first[0] + 4; ++r) {
+            for (std::uint32_t g = first[1]; g < first[1] + 4; ++g) {
+                for (std::uint32_t b = first[2]; b < first[2] + 4; ++b) {
+                    const Rgb color{Expand5(r), Expand5(g), Expand5(b)};
+                    int best = 0;
+                    int bestDistance = INT_MAX;
+                    for (int k = 0; k < count && candidates[k].gap <= bestDistance; ++k) {
+                        const int distance = Distance(colors[candidates[k].index], color);
+                        if (distance < bestDistance || (distance == bestDistance && candidates[k].index < best)) {
+                            best = candidates[k].index;
+                            bestDistance = distance;
+                        }
+                    }
+                    table.ent[(r << 10) | (g << 5) | b] = static_cast<pixman_index_type>(best);
+                }
+            }
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include "gdi_objects.h"
 #include "relay.h"
+#include "stretch_blit.h"
 
 #include <cstring>
 #include <utility>
@@ -161,15 +162,17 @@ HRESULT Surface::BltImpl(LPRECT destRect, Surface* source, LPRECT sourceRect, DW
         if (!copy->Valid()) {
             return DDERR_OUTOFMEMORY;
         }
-        StretchCopy(*copy, Whole(*copy), *canvas_, src);
+        StretchBlit(*copy, Whole(*copy), *canvas_, src);
         from = copy.get();
         fromRect = Whole(*copy);
     }
     if (flags & DDBLT_KEYSRC) {
         StretchCopyKeyed(*canvas_, dest, *from, fromRect, source->colorKey_.dwColorSpaceLowValue,
                          source->colorKey_.dwColorSpaceHighValue);
+    } else if (from->Layout() == canvas_->Layout()) {
+        StretchBlit(*canvas_, dest, *from, fromRect);
     } else {
-        StretchCopy(*canvas_, dest, *from, fromRect);
+        StretchCopy(*canvas_, dest, *from, fromRect);  // surfaces made before a mode change
     }
     return DD_OK;
 }

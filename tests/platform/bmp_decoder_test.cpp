@@ -22,6 +22,7 @@ using bmptest::BuildBmp;
 using bmptest::PackRows;
 using plat::DecodedBmp;
 using plat::PixelLayout;
+using Pixels = std::vector<std::uint32_t>;
 
 constexpr std::uint32_t kBiRle8 = 1;
 constexpr std::uint32_t kBiRle4 = 2;
@@ -65,8 +66,8 @@ std::uint32_t PixelAt(const DecodedBmp& image, int x, int y) {
 }
 
 // All pixels of one row, top row 0.
-std::vector<std::uint32_t> Row(const DecodedBmp& image, int y) {
-    std::vector<std::uint32_t> row;
+Pixels Row(const DecodedBmp& image, int y) {
+    Pixels row;
     for (int x = 0; x < image.width; ++x) {
         row.push_back(PixelAt(image, x, y));
     }
@@ -201,8 +202,8 @@ TEST(BmpIndexed, OneBitRowsComeOutTopDownWithTheirPalette) {
     EXPECT_EQ(image.height, 2);
     EXPECT_EQ(image.pitch, 12) << "10 one-byte pixels pad to 12";
     EXPECT_EQ(image.pixels.size(), 24u);
-    EXPECT_EQ(Row(image, 0), (std::vector<std::uint32_t>{0, 1, 0, 0, 0, 0, 1, 0, 0, 1})) << "file's last row on top";
-    EXPECT_EQ(Row(image, 1), (std::vector<std::uint32_t>{1, 0, 1, 1, 0, 0, 0, 1, 1, 0}));
+    EXPECT_EQ(Row(image, 0), (Pixels{0, 1, 0, 0, 0, 0, 1, 0, 0, 1})) << "file's last row on top";
+    EXPECT_EQ(Row(image, 1), (Pixels{1, 0, 1, 1, 0, 0, 0, 1, 1, 0}));
     EXPECT_EQ(image.palette.rgb[1], 0xFFFFFFu);
     EXPECT_EQ(image.palette.rgb[2], 0u) << "entries past a 2-colour table are black";
 }
@@ -210,8 +211,8 @@ TEST(BmpIndexed, OneBitRowsComeOutTopDownWithTheirPalette) {
 TEST(BmpIndexed, FourBitKeepsIndexesAndBlackensEntriesPastColorsUsed) {
     const DecodedBmp image = DecodeValid(Indexed4());
     EXPECT_EQ(image.fileBitCount, 4);
-    EXPECT_EQ(Row(image, 0), (std::vector<std::uint32_t>{2, 2, 0, 1, 9})) << "indexes past the table stay as stored";
-    EXPECT_EQ(Row(image, 1), (std::vector<std::uint32_t>{0, 1, 2, 15, 1}));
+    EXPECT_EQ(Row(image, 0), (Pixels{2, 2, 0, 1, 9})) << "indexes past the table stay as stored";
+    EXPECT_EQ(Row(image, 1), (Pixels{0, 1, 2, 15, 1}));
     EXPECT_EQ(image.palette.rgb[2], 0x708090u);
     EXPECT_EQ(image.palette.rgb[3], 0u) << "biClrUsed 3 leaves entry 3 black";
     EXPECT_EQ(image.palette.rgb[15], 0u);
@@ -222,8 +223,8 @@ TEST(BmpIndexed, EightBitNegativeHeightIsTopDown) {
     parts.height = -3;
     const DecodedBmp image = DecodeValid(parts);
     EXPECT_EQ(image.height, 3) << "height is reported positive";
-    EXPECT_EQ(Row(image, 0), (std::vector<std::uint32_t>{1, 2, 3})) << "first stored row stays on top";
-    EXPECT_EQ(Row(image, 2), (std::vector<std::uint32_t>{7, 8, 255}));
+    EXPECT_EQ(Row(image, 0), (Pixels{1, 2, 3})) << "first stored row stays on top";
+    EXPECT_EQ(Row(image, 2), (Pixels{7, 8, 255}));
     EXPECT_EQ(image.palette.rgb[255], 0xFFFFFFu);
 }
 
@@ -235,7 +236,7 @@ TEST(BmpIndexed, CoreHeaderReadsThreeByteColorEntries) {
     EXPECT_EQ(image.height, 3);
     EXPECT_EQ(image.palette.rgb[6], 0x123456u) << "RGBTRIPLE table misread";
     EXPECT_EQ(image.palette.rgb[7], 0x070707u);
-    EXPECT_EQ(Row(image, 0), (std::vector<std::uint32_t>{7, 8, 255}));
+    EXPECT_EQ(Row(image, 0), (Pixels{7, 8, 255}));
 }
 
 TEST(BmpIndexed, CoreHeaderFourBitTableIsSixteenTriples) {
@@ -254,8 +255,8 @@ TEST(BmpDirect, TwentyFourBitKeepsBgrBytesAndZeroesPadding) {
     const DecodedBmp image = DecodeValid(Rgb24());
     EXPECT_EQ(image.layout, PixelLayout::Rgb888);
     EXPECT_EQ(image.pitch, 12);
-    EXPECT_EQ(Row(image, 0), (std::vector<std::uint32_t>{0xAABBCC, 0xDDEEFF, 0x010203}));
-    EXPECT_EQ(Row(image, 1), (std::vector<std::uint32_t>{0x112233, 0x445566, 0x778899}));
+    EXPECT_EQ(Row(image, 0), (Pixels{0xAABBCC, 0xDDEEFF, 0x010203}));
+    EXPECT_EQ(Row(image, 1), (Pixels{0x112233, 0x445566, 0x778899}));
     EXPECT_EQ(image.pixels[0], 0xCC) << "first byte is blue";
     EXPECT_EQ(image.pixels[9] | image.pixels[10] | image.pixels[11], 0) << "row padding not zeroed";
 }
@@ -263,8 +264,8 @@ TEST(BmpDirect, TwentyFourBitKeepsBgrBytesAndZeroesPadding) {
 TEST(BmpDirect, ThirtyTwoBitClearsTheFourthByte) {
     const DecodedBmp image = DecodeValid(Rgb32());
     EXPECT_EQ(image.layout, PixelLayout::Xrgb8888);
-    EXPECT_EQ(Row(image, 0), (std::vector<std::uint32_t>{0x778899, 0xABCDEF}));
-    EXPECT_EQ(Row(image, 1), (std::vector<std::uint32_t>{0x112233, 0x445566}));
+    EXPECT_EQ(Row(image, 0), (Pixels{0x778899, 0xABCDEF}));
+    EXPECT_EQ(Row(image, 1), (Pixels{0x112233, 0x445566}));
 }
 
 TEST(BmpDirect, SixteenBitRgbIs555WithTheTopBitCleared) {
@@ -275,24 +276,24 @@ TEST(BmpDirect, SixteenBitRgbIs555WithTheTopBitCleared) {
     const DecodedBmp image = DecodeValid(parts);
     EXPECT_EQ(image.layout, PixelLayout::Rgb555);
     EXPECT_EQ(image.pitch, 8);
-    EXPECT_EQ(Row(image, 0), (std::vector<std::uint32_t>{0x7FFF, 0x7C00, 0x001F}));
+    EXPECT_EQ(Row(image, 0), (Pixels{0x7FFF, 0x7C00, 0x001F}));
 }
 
 TEST(BmpBitFields, Masks555And565KeepTheirWords) {
     const DecodedBmp rgb555 = DecodeValid(BitFields16(0x7C00, 0x03E0, 0x001F, {0x8123, 0x03E0}));
     EXPECT_EQ(rgb555.layout, PixelLayout::Rgb555);
-    EXPECT_EQ(Row(rgb555, 0), (std::vector<std::uint32_t>{0x0123, 0x03E0}));
+    EXPECT_EQ(Row(rgb555, 0), (Pixels{0x0123, 0x03E0}));
 
     const DecodedBmp rgb565 = DecodeValid(BitFields16(0xF800, 0x07E0, 0x001F, {0xF800, 0x8421}));
     EXPECT_EQ(rgb565.layout, PixelLayout::Rgb565);
-    EXPECT_EQ(Row(rgb565, 0), (std::vector<std::uint32_t>{0xF800, 0x8421}));
+    EXPECT_EQ(Row(rgb565, 0), (Pixels{0xF800, 0x8421}));
 }
 
 TEST(BmpBitFields, OtherSixteenBitMasksScaleEachChannelTo8Bits) {
     // 4-4-4: 15 -> 255, 8 -> 136 (8 * 255 / 15), 0 -> 0; 1-bit alpha ignored.
     const DecodedBmp image = DecodeValid(BitFields16(0x0F00, 0x00F0, 0x000F, {0x0F80, 0xF00F}));
     EXPECT_EQ(image.layout, PixelLayout::Xrgb8888);
-    EXPECT_EQ(Row(image, 0), (std::vector<std::uint32_t>{0xFF8800, 0x0000FF}));
+    EXPECT_EQ(Row(image, 0), (Pixels{0xFF8800, 0x0000FF}));
 
     // 5-5-5 in swapped order: blue in the top bits.
     const DecodedBmp swapped = DecodeValid(BitFields16(0x001F, 0x03E0, 0x7C00, {0x7C01}));
@@ -349,13 +350,13 @@ TEST(BmpPixelOffset, AGapBeforeThePixelsIsSkipped) {
     BmpParts parts = Indexed8();
     parts.gap = 100;
     const DecodedBmp image = DecodeValid(parts);
-    EXPECT_EQ(Row(image, 0), (std::vector<std::uint32_t>{7, 8, 255})) << "bfOffBits not honoured";
+    EXPECT_EQ(Row(image, 0), (Pixels{7, 8, 255})) << "bfOffBits not honoured";
 }
 
 TEST(BmpPixelOffset, ZeroMeansRightAfterTheColorTable) {
     BmpParts parts = Indexed4();
     parts.offBits = 0;
-    EXPECT_EQ(Row(DecodeValid(parts), 1), (std::vector<std::uint32_t>{0, 1, 2, 15, 1}));
+    EXPECT_EQ(Row(DecodeValid(parts), 1), (Pixels{0, 1, 2, 15, 1}));
 
     BmpParts fields = BitFields16(0xF800, 0x07E0, 0x001F, {0xBEEF});
     fields.offBits = 0;
@@ -388,19 +389,19 @@ TEST(BmpRle, Rle8RunsAbsoluteRunsDeltaAndClipping) {
     const DecodedBmp image = DecodeValid(Rle8());
     EXPECT_EQ(image.layout, PixelLayout::Indexed8);
     EXPECT_EQ(image.fileBitCount, 8);
-    EXPECT_EQ(Row(image, 0), (std::vector<std::uint32_t>{9, 9, 9, 9, 9, 9})) << "run past the row is clipped";
-    EXPECT_EQ(Row(image, 1), (std::vector<std::uint32_t>{0, 0, 7, 7, 0, 0})) << "7 7 where the delta landed, then zeros";
-    EXPECT_EQ(Row(image, 2), (std::vector<std::uint32_t>{0, 0, 0, 0, 0, 0})) << "row skipped by the delta";
-    EXPECT_EQ(Row(image, 3), (std::vector<std::uint32_t>{5, 5, 5, 1, 2, 3}));
+    EXPECT_EQ(Row(image, 0), (Pixels{9, 9, 9, 9, 9, 9})) << "run past the row is clipped";
+    EXPECT_EQ(Row(image, 1), (Pixels{0, 0, 7, 7, 0, 0})) << "7 7 where the delta landed";
+    EXPECT_EQ(Row(image, 2), (Pixels{0, 0, 0, 0, 0, 0})) << "row skipped by the delta";
+    EXPECT_EQ(Row(image, 3), (Pixels{5, 5, 5, 1, 2, 3}));
     EXPECT_EQ(image.palette.rgb[9], 0x090909u);
 }
 
 TEST(BmpRle, Rle4AlternatesNibblesAndPadsAbsoluteRuns) {
     const DecodedBmp image = DecodeValid(Rle4());
     EXPECT_EQ(image.fileBitCount, 4);
-    EXPECT_EQ(Row(image, 0), (std::vector<std::uint32_t>{9, 10, 11, 12, 13, 0, 0}));
-    EXPECT_EQ(Row(image, 1), (std::vector<std::uint32_t>{5, 6, 7, 0, 15, 0, 0}));
-    EXPECT_EQ(Row(image, 2), (std::vector<std::uint32_t>{1, 2, 1, 2, 1, 3, 4}));
+    EXPECT_EQ(Row(image, 0), (Pixels{9, 10, 11, 12, 13, 0, 0}));
+    EXPECT_EQ(Row(image, 1), (Pixels{5, 6, 7, 0, 15, 0, 0}));
+    EXPECT_EQ(Row(image, 2), (Pixels{1, 2, 1, 2, 1, 3, 4}));
 }
 
 TEST(BmpRle, AbsoluteRunPastTheRowIsClippedNotWrapped) {
@@ -409,8 +410,8 @@ TEST(BmpRle, AbsoluteRunPastTheRowIsClippedNotWrapped) {
     parts.height = 2;
     parts.pixels = {0, 6, 1, 2, 3, 4, 5, 6, 0, 0, 1, 8, 0, 1};
     const DecodedBmp image = DecodeValid(parts);
-    EXPECT_EQ(Row(image, 1), (std::vector<std::uint32_t>{1, 2, 3, 4}));
-    EXPECT_EQ(Row(image, 0), (std::vector<std::uint32_t>{8, 0, 0, 0})) << "overrun leaked into the next row";
+    EXPECT_EQ(Row(image, 1), (Pixels{1, 2, 3, 4}));
+    EXPECT_EQ(Row(image, 0), (Pixels{8, 0, 0, 0})) << "overrun leaked into the next row";
 }
 
 TEST(BmpRle, DeltaAndLinesPastTheTopStopDecoding) {
@@ -418,17 +419,17 @@ TEST(BmpRle, DeltaAndLinesPastTheTopStopDecoding) {
     parts.height = 2;
     parts.pixels = {2, 4, 0, 2, 255, 255, 3, 6, 0, 0, 0, 0, 0, 0, 5, 5};
     const DecodedBmp image = DecodeValid(parts);
-    EXPECT_EQ(Row(image, 1), (std::vector<std::uint32_t>{4, 4, 0, 0, 0, 0}));
-    EXPECT_EQ(Row(image, 0), (std::vector<std::uint32_t>{0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(Row(image, 1), (Pixels{4, 4, 0, 0, 0, 0}));
+    EXPECT_EQ(Row(image, 0), (Pixels{0, 0, 0, 0, 0, 0}));
 }
 
 TEST(BmpRle, StreamWithoutEndOfBitmapLeavesTheRestZero) {
     BmpParts parts = Rle8();
     parts.pixels = {4, 3};
     const DecodedBmp image = DecodeValid(parts);
-    EXPECT_EQ(Row(image, 3), (std::vector<std::uint32_t>{3, 3, 3, 3, 0, 0}));
+    EXPECT_EQ(Row(image, 3), (Pixels{3, 3, 3, 3, 0, 0}));
     for (int y = 0; y < 3; ++y) {
-        EXPECT_EQ(Row(image, y), (std::vector<std::uint32_t>(6, 0))) << "row " << y;
+        EXPECT_EQ(Row(image, y), (Pixels(6, 0))) << "row " << y;
     }
 }
 
