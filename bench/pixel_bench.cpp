@@ -17,7 +17,9 @@ PixelLayout LayoutOf(const benchmark::State& state) { return static_cast<PixelLa
 
 void Label(benchmark::State& state) {
     const PixelLayout layout = LayoutOf(state);
-    state.SetLabel(layout == PixelLayout::Indexed8 ? "Indexed8" : layout == PixelLayout::Rgb565 ? "Rgb565" : "Xrgb8888");
+    state.SetLabel(layout == PixelLayout::Indexed8 ? "Indexed8"
+                   : layout == PixelLayout::Rgb565 ? "Rgb565"
+                                                   : "Xrgb8888");
 }
 
 // The floor: clearing every byte of the canvas.

@@ -45,7 +45,8 @@ struct Rgb {
 };
 
 Rgb FromColorRef(COLORREF color) {
-    return {static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF), static_cast<int>((color >> 16) & 0xFF)};
+    return {static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
+            static_cast<int>((color >> 16) & 0xFF)};
 }
 
 Rgb FromPaletteEntry(std::uint32_t rgb) {
@@ -89,8 +90,9 @@ void BuildIndexedTable(const Palette& palette, pixman_indexed_t& table) {
     for (int i = 0; i < 256; ++i) {
         table.rgba[i] = 0xFF000000u | (palette.rgb[i] & 0xFFFFFF);
         colors[i] = FromPaletteEntry(palette.rgb[i]);
-        repeated[i] = std::any_of(palette.rgb, palette.rgb + i,
-                                  [&](std::uint32_t other) { return (other & 0xFFFFFF) == (palette.rgb[i] & 0xFFFFFF); });
+        repeated[i] = std::any_of(palette.rgb, palette.rgb + i, [&](std::uint32_t other) {
+            return ((other ^ palette.rgb[i]) & 0xFFFFFF) == 0;
+        });
     }
     struct Candidate {
         int gap;
@@ -317,9 +319,8 @@ struct Run {
 };
 
 // pixman samples pixel j of a composite (source origin 0) at v = offset + step * j + (step + 1) / 2 and reads
-// source pixel floor((v - pixman_fixed_e) / 1.0). The fixed-point step is not the exact scale, so the longest run
-// from `begin` is found whose samples all land in the right source pixel, with the offset in the middle of
-// the allowed range.
+// source pixel (v - pixman_fixed_e) >> 16. The 16.16 step is not the exact scale, so the longest run from `begin`
+// is found whose samples all land in the right source pixel, with the offset in the middle of the allowed range.
 Run ExactRun(const AxisPlan& plan, std::int64_t step, std::int64_t begin) {
     std::int64_t low = INT64_MIN;
     std::int64_t high = INT64_MAX;
@@ -403,6 +404,32 @@ void CopyPixels(Canvas& dst, const Canvas& src, const AxisPlan& x, const AxisPla
             const std::uint32_t pixel = convert ? dst.MapColor(src.PixelColor(raw)) : raw;
             StorePixel(PixelAddress(dst.Bits(), dst.Pitch(), dstBits, x.map.dstStart + column, dstY), dstBits, pixel);
         }
+    }
+}
+
+// 8-bit copy between equal palettes: indices as they are. A row reading the same source row as the one above
+// is copied from it.
+void CopyIndices(Canvas& dst, const Canvas& src, const AxisPlan& x, const AxisPlan& y) {
+    const auto width = static_cast<std::size_t>(x.innerEnd - x.innerBegin);
+    const std::uint8_t* previous = nullptr;
+    std::int64_t previousSourceRow = -1;
+    for (std::int64_t row = y.innerBegin; row < y.innerEnd; ++row) {
+        std::uint8_t* const out = PixelAddress(dst.Bits(), dst.Pitch(), 8, x.map.dstStart + x.innerBegin,
+                                               y.map.dstStart + row);
+        const std::int64_t sourceRow = y.map.SourceAt(row);
+        const std::uint8_t* const in = PixelAddress(src.Bits(), src.Pitch(), 8, 0, sourceRow);
+        if (sourceRow == previousSourceRow) {
+            std::memcpy(out, previous, width);
+        } else if (!x.Scaled()) {
+            std::memcpy(out, in + x.map.srcStart + x.innerBegin, width);
+        } else {
+            SourceWalk walk(x.map, x.innerBegin);
+            for (std::size_t k = 0; k < width; ++k, walk.Next()) {
+                out[k] = in[walk.Index()];
+            }
+        }
+        previous = out;
+        previousSourceRow = sourceRow;
     }
 }
 
@@ -585,8 +612,8 @@ void StretchCopy(Canvas& dst, const RECT& dstRect, const Canvas& src, const RECT
         return;
     }
     if (dst.Layout() == PixelLayout::Indexed8 && SameRawColors(dst, src)) {
-        // Indices copy as they are: a round trip through colours could merge near-identical entries.
-        CopyPixels(dst, src, x, y, 1, 0);
+        // A round trip through colours could merge near-identical entries.
+        CopyIndices(dst, src, x, y);
     } else if (x.Scaled() || y.Scaled()) {
         CompositeScaled(dst, src, x, y);
     } else {

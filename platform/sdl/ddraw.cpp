@@ -1,4 +1,5 @@
 // ddraw.cpp -- DirectDrawCreate and IDirectDraw: cooperative level, display mode, surface creation.
+#include "com_object.h"
 #include "ddraw_surface.h"
 #include "display.h"
 #include "relay.h"
@@ -9,43 +10,23 @@ namespace {
 
 constexpr HRESULT kNoAggregation = static_cast<HRESULT>(0x80040110L);  // CLASS_E_NOAGGREGATION
 
-class DirectDraw final : public IDirectDraw {
+class DirectDraw final : public ComObject<IDirectDraw> {
 public:
-    DirectDraw() { relay::Name(static_cast<IDirectDraw*>(this), "ddraw"); }
-    ~DirectDraw() {
+    DirectDraw() : ComObject("IDirectDraw", "ddraw") {}
+    ~DirectDraw() override {
         if (primary_) {
             primary_->SetOwnerSlot(nullptr);  // surfaces outlive the object that made them
         }
-    }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** ppvObject) override {
-        if (ppvObject) {
-            *ppvObject = nullptr;
+        if (exclusive_) {
+            display::SetExclusiveOwner(nullptr);
         }
-        return E_NOINTERFACE;
-    }
-
-    ULONG STDMETHODCALLTYPE AddRef() override {
-        return relay::CallHr("IDirectDraw::AddRef", [&] { return ++references_; }, static_cast<IDirectDraw*>(this));
-    }
-
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left =
-            relay::CallHr("IDirectDraw::Release", [&] { return --references_; }, static_cast<IDirectDraw*>(this));
-        if (left == 0) {
-            if (exclusive_) {
-                display::SetExclusiveOwner(nullptr);
-            }
-            delete this;
-        }
-        return left;
     }
 
     HRESULT STDMETHODCALLTYPE CreateSurface(LPDDSURFACEDESC lpDDSurfaceDesc, LPDIRECTDRAWSURFACE* lplpDDSurface,
                                             IUnknown* pUnkOuter) override {
         return relay::CallHr(
             "IDirectDraw::CreateSurface", [&] { return CreateSurfaceImpl(lpDDSurfaceDesc, lplpDDSurface, pUnkOuter); },
-            static_cast<IDirectDraw*>(this), relay::Hex(lpDDSurfaceDesc ? lpDDSurfaceDesc->dwFlags : 0),
+            Self(), relay::Hex(lpDDSurfaceDesc ? lpDDSurfaceDesc->dwFlags : 0),
             relay::Hex(lpDDSurfaceDesc ? lpDDSurfaceDesc->ddsCaps.dwCaps : 0),
             lpDDSurfaceDesc ? lpDDSurfaceDesc->dwWidth : 0, lpDDSurfaceDesc ? lpDDSurfaceDesc->dwHeight : 0,
             lplpDDSurface, static_cast<const void*>(pUnkOuter));
@@ -54,7 +35,7 @@ public:
     HRESULT STDMETHODCALLTYPE SetCooperativeLevel(HWND hWnd, DWORD dwFlags) override {
         return relay::CallHr(
             "IDirectDraw::SetCooperativeLevel", [&] { return SetCooperativeLevelImpl(hWnd, dwFlags); },
-            static_cast<IDirectDraw*>(this), static_cast<const void*>(hWnd), relay::Hex(dwFlags));
+            Self(), static_cast<const void*>(hWnd), relay::Hex(dwFlags));
     }
 
     HRESULT STDMETHODCALLTYPE SetDisplayMode(DWORD dwWidth, DWORD dwHeight, DWORD dwBPP) override {
@@ -66,7 +47,7 @@ public:
                 }
                 return display::SetMode(int(dwWidth), int(dwHeight), int(dwBPP)) ? DD_OK : DDERR_INVALIDMODE;
             },
-            static_cast<IDirectDraw*>(this), dwWidth, dwHeight, dwBPP);
+            Self(), dwWidth, dwHeight, dwBPP);
     }
 
 private:
@@ -164,7 +145,6 @@ private:
         return surface;
     }
 
-    ULONG references_ = 1;
     bool exclusive_ = false;
     Surface* primary_ = nullptr;
     HRESULT lastError_ = DD_OK;

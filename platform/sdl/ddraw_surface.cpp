@@ -57,12 +57,23 @@ std::uint32_t PixelMask(const Canvas& canvas) {
 }  // namespace
 
 Surface::Surface(int width, int height, PixelLayout layout, DWORD caps)
-    : caps_(caps), canvas_(std::make_unique<Canvas>(width, height, layout)) {
+    : ComObject("IDirectDrawSurface", "surface"), caps_(caps),
+      canvas_(std::make_unique<Canvas>(width, height, layout)) {
     display::Track(this);
-    relay::Name(static_cast<IDirectDrawSurface*>(this), "surface");
 }
 
 Surface::~Surface() {
+    if (backBuffer_) {
+        backBuffer_->frontBuffer_ = nullptr;
+        backBuffer_->Drop();  // the chain's own reference
+    }
+    if (frontBuffer_) {
+        frontBuffer_->backBuffer_ = nullptr;
+    }
+    if (dc_) {
+        display::ReturnDC(dc_);
+        gdi::FreeDC(dc_);
+    }
     if (ownerSlot_) {
         *ownerSlot_ = nullptr;
     }
@@ -81,44 +92,12 @@ void Surface::Lose() {
     }
 }
 
-HRESULT Surface::QueryInterface(REFIID, void** ppvObject) {
-    if (ppvObject) {
-        *ppvObject = nullptr;
-    }
-    return E_NOINTERFACE;
-}
-
-ULONG Surface::AddRef() {
-    return relay::CallHr("IDirectDrawSurface::AddRef", [&] { return ++references_; },
-                       static_cast<IDirectDrawSurface*>(this));
-}
-
-ULONG Surface::Release() {
-    const ULONG left = relay::CallHr("IDirectDrawSurface::Release", [&] { return --references_; },
-                                   static_cast<IDirectDrawSurface*>(this));
-    if (left == 0) {
-        if (backBuffer_) {
-            backBuffer_->frontBuffer_ = nullptr;
-            backBuffer_->Release();  // the chain's own reference
-        }
-        if (frontBuffer_) {
-            frontBuffer_->backBuffer_ = nullptr;
-        }
-        if (dc_) {
-            display::ReturnDC(dc_);
-            gdi::FreeDC(dc_);
-        }
-        delete this;
-    }
-    return left;
-}
-
 HRESULT Surface::Blt(LPRECT lpDestRect, LPDIRECTDRAWSURFACE lpDDSrcSurface, LPRECT lpSrcRect, DWORD dwFlags,
                      LPDDBLTFX lpDDBltFx) {
     return relay::CallHr(
         "IDirectDrawSurface::Blt",
         [&] { return BltImpl(lpDestRect, static_cast<Surface*>(lpDDSrcSurface), lpSrcRect, dwFlags, lpDDBltFx); },
-        static_cast<IDirectDrawSurface*>(this), static_cast<const RECT*>(lpDestRect),
+        Self(), static_cast<const RECT*>(lpDestRect),
         static_cast<const void*>(lpDDSrcSurface), static_cast<const RECT*>(lpSrcRect), relay::Hex(dwFlags),
         lpDDBltFx ? relay::Hex(lpDDBltFx->dwFillColor) : relay::Hex(0));
 }
@@ -180,7 +159,7 @@ HRESULT Surface::BltImpl(LPRECT destRect, Surface* source, LPRECT sourceRect, DW
 HRESULT Surface::Flip(LPDIRECTDRAWSURFACE lpDDSurfaceTargetOverride, DWORD dwFlags) {
     return relay::CallHr(
         "IDirectDrawSurface::Flip", [&] { return FlipImpl(lpDDSurfaceTargetOverride); },
-        static_cast<IDirectDrawSurface*>(this), static_cast<const void*>(lpDDSurfaceTargetOverride),
+        Self(), static_cast<const void*>(lpDDSurfaceTargetOverride),
         relay::Hex(dwFlags));
 }
 
@@ -213,17 +192,17 @@ HRESULT Surface::GetAttachedSurface(LPDDSCAPS lpDDSCaps, LPDIRECTDRAWSURFACE* lp
             if (!backBuffer_ || (lpDDSCaps->dwCaps & ~backBuffer_->caps_) != 0) {
                 return DDERR_NOTFOUND;
             }
-            ++backBuffer_->references_;
+            backBuffer_->Hold();
             *lplpDDAttachedSurface = backBuffer_;
             return DD_OK;
         },
-        static_cast<IDirectDrawSurface*>(this), relay::Hex(lpDDSCaps ? lpDDSCaps->dwCaps : 0),
+        Self(), relay::Hex(lpDDSCaps ? lpDDSCaps->dwCaps : 0),
         lplpDDAttachedSurface);
 }
 
 HRESULT Surface::GetDC(HDC* lphDC) {
     return relay::CallHr("IDirectDrawSurface::GetDC", [&] { return GetDCImpl(lphDC); },
-                       static_cast<IDirectDrawSurface*>(this), lphDC);
+                       Self(), lphDC);
 }
 
 HRESULT Surface::GetDCImpl(HDC* dc) {
@@ -247,7 +226,7 @@ HRESULT Surface::GetDCImpl(HDC* dc) {
 
 HRESULT Surface::ReleaseDC(HDC hDC) {
     return relay::CallHr("IDirectDrawSurface::ReleaseDC", [&] { return ReleaseDCImpl(hDC); },
-                       static_cast<IDirectDrawSurface*>(this), static_cast<const void*>(hDC));
+                       Self(), static_cast<const void*>(hDC));
 }
 
 HRESULT Surface::ReleaseDCImpl(HDC dc) {
@@ -273,7 +252,7 @@ HRESULT Surface::GetSurfaceDesc(LPDDSURFACEDESC lpDDSurfaceDesc) {
             Describe(*lpDDSurfaceDesc);
             return DD_OK;
         },
-        static_cast<IDirectDrawSurface*>(this));
+        Self());
 }
 
 void Surface::Describe(DDSURFACEDESC& desc) const {
@@ -297,12 +276,12 @@ void Surface::Describe(DDSURFACEDESC& desc) const {
 
 HRESULT Surface::IsLost() {
     return relay::CallHr("IDirectDrawSurface::IsLost", [&] { return lost_ ? DDERR_SURFACELOST : DD_OK; },
-                       static_cast<IDirectDrawSurface*>(this));
+                       Self());
 }
 
 HRESULT Surface::Lock(LPRECT lpDestRect, LPDDSURFACEDESC lpDDSurfaceDesc, DWORD dwFlags, HANDLE) {
     return relay::CallHr("IDirectDrawSurface::Lock", [&] { return LockImpl(lpDestRect, lpDDSurfaceDesc); },
-                       static_cast<IDirectDrawSurface*>(this), static_cast<const RECT*>(lpDestRect),
+                       Self(), static_cast<const RECT*>(lpDestRect),
                        relay::Hex(dwFlags));
 }
 
@@ -337,12 +316,12 @@ HRESULT Surface::Unlock(LPVOID lpSurfaceData) {
             locked_ = false;
             return DD_OK;
         },
-        static_cast<IDirectDrawSurface*>(this), lpSurfaceData ? relay::Hex(1) : relay::Hex(0));
+        Self(), lpSurfaceData ? relay::Hex(1) : relay::Hex(0));
 }
 
 HRESULT Surface::Restore() {
     return relay::CallHr("IDirectDrawSurface::Restore", [&] { return RestoreImpl(); },
-                       static_cast<IDirectDrawSurface*>(this));
+                       Self());
 }
 
 HRESULT Surface::RestoreImpl() {
@@ -371,7 +350,7 @@ HRESULT Surface::SetColorKey(DWORD dwFlags, LPDDCOLORKEY lpDDColorKey) {
             colorKey_ = lpDDColorKey ? *lpDDColorKey : DDCOLORKEY{};
             return DD_OK;
         },
-        static_cast<IDirectDrawSurface*>(this), relay::Hex(dwFlags),
+        Self(), relay::Hex(dwFlags),
         relay::Hex(lpDDColorKey ? lpDDColorKey->dwColorSpaceLowValue : 0));
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "canvas.h"
+#include "com_object.h"
 #include "display.h"
 
 #include <ddraw.h>
@@ -14,11 +15,11 @@ struct DC;
 
 namespace plat {
 
-class Surface final : public IDirectDrawSurface, public display::Losable {
+class Surface final : public ComObject<IDirectDrawSurface>, public display::Losable {
 public:
     // A surface of the given size and layout with one reference; check Valid().
     Surface(int width, int height, PixelLayout layout, DWORD caps);
-    ~Surface();
+    ~Surface() override;
 
     bool Valid() const { return canvas_ && canvas_->Valid(); }
     // Makes `back` the back buffer of this primary surface; this surface holds a reference to it.
@@ -28,9 +29,6 @@ public:
     void SetOwnerSlot(Surface** slot) { ownerSlot_ = slot; }
     void Lose() override;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE Blt(LPRECT lpDestRect, LPDIRECTDRAWSURFACE lpDDSrcSurface, LPRECT lpSrcRect,
                                   DWORD dwFlags, LPDDBLTFX lpDDBltFx) override;
     HRESULT STDMETHODCALLTYPE Flip(LPDIRECTDRAWSURFACE lpDDSurfaceTargetOverride, DWORD dwFlags) override;
@@ -56,7 +54,6 @@ private:
     void Describe(DDSURFACEDESC& desc) const;
     bool Busy() const { return locked_ || dc_; }
 
-    ULONG references_ = 1;
     DWORD caps_;
     std::unique_ptr<Canvas> canvas_;
     Surface* backBuffer_ = nullptr;  // owned reference, on a primary surface

@@ -1,4 +1,5 @@
 // dinput.cpp -- DirectInput 7: the system keyboard with the standard keyboard data format.
+#include "com_object.h"
 #include "keyboard_state.h"
 #include "relay.h"
 #include "window_table.h"
@@ -48,26 +49,10 @@ namespace {
 
 bool SameGuid(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-class Keyboard final : public IDirectInputDeviceA {
+class Keyboard final : public ComObject<IDirectInputDeviceA> {
 public:
-    Keyboard() { relay::Name(static_cast<IDirectInputDeviceA*>(this), "keyboard"); }
+    Keyboard() : ComObject("IDirectInputDevice", "keyboard") {}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** ppvObject) override {
-        if (ppvObject) {
-            *ppvObject = nullptr;
-        }
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override {
-        return relay::CallHr("IDirectInputDevice::AddRef", [&] { return ++references_; }, Self());
-    }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = relay::CallHr("IDirectInputDevice::Release", [&] { return --references_; }, Self());
-        if (left == 0) {
-            delete this;
-        }
-        return left;
-    }
     HRESULT STDMETHODCALLTYPE Acquire() override {
         return relay::CallHr(
             "IDirectInputDevice::Acquire",
@@ -88,7 +73,7 @@ public:
             "IDirectInputDevice::Unacquire",
             [&]() -> HRESULT {
                 if (!acquired_) {
-                    return DI_NOEFFECT_;
+                    return DI_NOEFFECT;
                 }
                 acquired_ = false;
                 return DI_OK;
@@ -145,35 +130,16 @@ public:
     }
 
 private:
-    static constexpr HRESULT DI_NOEFFECT_ = S_FALSE;
-    IDirectInputDeviceA* Self() { return this; }
 
-    ULONG references_ = 1;
     bool formatSet_ = false;
     bool acquired_ = false;
     bool foregroundOnly_ = false;
 };
 
-class DirectInput final : public IDirectInputA {
+class DirectInput final : public ComObject<IDirectInputA> {
 public:
-    DirectInput() { relay::Name(static_cast<IDirectInputA*>(this), "dinput"); }
+    DirectInput() : ComObject("IDirectInput", "dinput") {}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** ppvObject) override {
-        if (ppvObject) {
-            *ppvObject = nullptr;
-        }
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override {
-        return relay::CallHr("IDirectInput::AddRef", [&] { return ++references_; }, Self());
-    }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = relay::CallHr("IDirectInput::Release", [&] { return --references_; }, Self());
-        if (left == 0) {
-            delete this;
-        }
-        return left;
-    }
     HRESULT STDMETHODCALLTYPE CreateDevice(REFGUID rguid, LPDIRECTINPUTDEVICEA* lplpDirectInputDevice,
                                            LPUNKNOWN pUnkOuter) override {
         return relay::CallHr(
@@ -191,10 +157,6 @@ public:
             Self(), SameGuid(rguid, GUID_SysKeyboard) ? relay::Text{"GUID_SysKeyboard"} : relay::Text{"other"},
             lplpDirectInputDevice, static_cast<const void*>(pUnkOuter));
     }
-
-private:
-    IDirectInputA* Self() { return this; }
-    ULONG references_ = 1;
 };
 
 }  // namespace

@@ -1,4 +1,5 @@
 // dsound.cpp -- DirectSound on SDL audio: the default output device and a primary buffer that plays silence.
+#include "com_object.h"
 #include "relay.h"
 #include "window_table.h"
 
@@ -16,29 +17,12 @@ constexpr DWORD kLegacyBufferDescSize = offsetof(DSBUFFERDESC, guid3DAlgorithm);
 // Nothing is mixed into the primary buffer: it plays silence.
 void Silence(void*, Uint8* stream, int length) { std::memset(stream, 0, static_cast<std::size_t>(length)); }
 
-class PrimaryBuffer final : public IDirectSoundBuffer {
+class PrimaryBuffer final : public ComObject<IDirectSoundBuffer> {
 public:
-    explicit PrimaryBuffer(SDL_AudioDeviceID device) : device_(device) {
-        relay::Name(static_cast<IDirectSoundBuffer*>(this), "soundbuffer");
-    }
+    explicit PrimaryBuffer(SDL_AudioDeviceID device)
+        : ComObject("IDirectSoundBuffer", "soundbuffer"), device_(device) {}
+    ~PrimaryBuffer() override { SDL_PauseAudioDevice(device_, 1); }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** ppvObject) override {
-        if (ppvObject) {
-            *ppvObject = nullptr;
-        }
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override {
-        return relay::CallHr("IDirectSoundBuffer::AddRef", [&] { return ++references_; }, Self());
-    }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = relay::CallHr("IDirectSoundBuffer::Release", [&] { return --references_; }, Self());
-        if (left == 0) {
-            SDL_PauseAudioDevice(device_, 1);
-            delete this;
-        }
-        return left;
-    }
     HRESULT STDMETHODCALLTYPE GetStatus(LPDWORD lpdwStatus) override {
         return relay::CallHr(
             "IDirectSoundBuffer::GetStatus",
@@ -76,38 +60,18 @@ public:
     }
 
 private:
-    IDirectSoundBuffer* Self() { return this; }
-    ULONG references_ = 1;
     SDL_AudioDeviceID device_;
     bool playing_ = false;
 };
 
-class DirectSound final : public IDirectSound {
+class DirectSound final : public ComObject<IDirectSound> {
 public:
-    explicit DirectSound(SDL_AudioDeviceID device) : device_(device) {
-        relay::Name(static_cast<IDirectSound*>(this), "dsound");
-    }
-    ~DirectSound() {
+    explicit DirectSound(SDL_AudioDeviceID device) : ComObject("IDirectSound", "dsound"), device_(device) {}
+    ~DirectSound() override {
         SDL_CloseAudioDevice(device_);
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
     }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** ppvObject) override {
-        if (ppvObject) {
-            *ppvObject = nullptr;
-        }
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override {
-        return relay::CallHr("IDirectSound::AddRef", [&] { return ++references_; }, Self());
-    }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = relay::CallHr("IDirectSound::Release", [&] { return --references_; }, Self());
-        if (left == 0) {
-            delete this;
-        }
-        return left;
-    }
     HRESULT STDMETHODCALLTYPE CreateSoundBuffer(LPCDSBUFFERDESC lpcDSBufferDesc, LPDIRECTSOUNDBUFFER* lplpBuffer,
                                                 IUnknown* pUnkOuter) override {
         return relay::CallHr(
@@ -148,8 +112,6 @@ public:
     }
 
 private:
-    IDirectSound* Self() { return this; }
-    ULONG references_ = 1;
     SDL_AudioDeviceID device_;
     DWORD cooperativeLevel_ = 0;
 };
