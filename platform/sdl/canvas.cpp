@@ -340,33 +340,64 @@ Run ExactRun(const AxisPlan& plan, std::int64_t step, std::int64_t begin) {
     return {begin, i, static_cast<pixman_fixed_t>(firstSample - (step + 1) / 2)};
 }
 
+// Draws destination rows [begin, end) of the columns [left, left + width) (destination canvas coordinates): each
+// group of consecutive rows reading one source row is drawn once, by drawRow(row, sourceRow), and the other rows
+// of the group are copied from it.
+template <typename DrawRow>
+void DrawEachSourceRowOnce(Canvas& dst, const AxisPlan& y, std::int64_t begin, std::int64_t end, std::int64_t left,
+                           std::int64_t width, DrawRow drawRow) {
+    const int bits = dst.BitsPerPixel();
+    const auto bytes = static_cast<std::size_t>(width * (bits / 8));
+    SourceWalk walk(y.map, begin);
+    for (std::int64_t row = begin; row < end;) {
+        const std::int64_t sourceRow = walk.Index();
+        drawRow(row, sourceRow);
+        const std::uint8_t* const drawn = PixelAddress(dst.Bits(), dst.Pitch(), bits, left, y.map.dstStart + row);
+        for (++row, walk.Next(); row < end && walk.Index() == sourceRow; ++row, walk.Next()) {
+            std::memcpy(PixelAddress(dst.Bits(), dst.Pitch(), bits, left, y.map.dstStart + row), drawn, bytes);
+        }
+    }
+}
+
+// Composites the destination rows [top, bottom) of one run of columns and one run of rows.
+void CompositeRuns(Canvas& dst, const Canvas& src, const AxisPlan& x, const AxisPlan& y, const Run& columns,
+                   const Run& rows, std::int64_t top, std::int64_t bottom) {
+    const pixman_transform_t transform = {{
+        {static_cast<pixman_fixed_t>(FixedStep(x.map)), 0, columns.offset},
+        {0, static_cast<pixman_fixed_t>(FixedStep(y.map)),
+         static_cast<pixman_fixed_t>(rows.offset + (top - rows.begin) * FixedStep(y.map))},
+        {0, 0, pixman_fixed_1},
+    }};
+    if (pixman_image_set_transform(src.Image(), &transform)) {  // fails only out of memory
+        pixman_image_composite32(PIXMAN_OP_SRC, src.Image(), nullptr, dst.Image(), 0, 0, 0, 0,
+                                 static_cast<std::int32_t>(x.map.dstStart + columns.begin),
+                                 static_cast<std::int32_t>(y.map.dstStart + top),
+                                 static_cast<std::int32_t>(columns.end - columns.begin),
+                                 static_cast<std::int32_t>(bottom - top));
+    }
+}
+
 void CompositeScaled(Canvas& dst, const Canvas& src, const AxisPlan& x, const AxisPlan& y) {
-    pixman_image_t* const source = src.Image();
-    const std::int64_t stepX = FixedStep(x.map);
-    const std::int64_t stepY = FixedStep(y.map);
+    // When rows repeat, pixman scales each source row once and the repeats are plain copies.
+    const bool rowsRepeat = y.map.dstLen > y.map.srcLen;
     for (std::int64_t row = y.innerBegin; row < y.innerEnd;) {
-        const Run rows = ExactRun(y, stepY, row);
+        const Run rows = ExactRun(y, FixedStep(y.map), row);
         for (std::int64_t column = x.innerBegin; column < x.innerEnd;) {
-            const Run columns = ExactRun(x, stepX, column);
-            const pixman_transform_t transform = {{
-                {static_cast<pixman_fixed_t>(stepX), 0, columns.offset},
-                {0, static_cast<pixman_fixed_t>(stepY), rows.offset},
-                {0, 0, pixman_fixed_1},
-            }};
-            if (!pixman_image_set_transform(source, &transform)) {
-                return;  // out of memory for pixman's copy of the transform
+            const Run columns = ExactRun(x, FixedStep(x.map), column);
+            if (rowsRepeat) {
+                DrawEachSourceRowOnce(dst, y, rows.begin, rows.end, x.map.dstStart + columns.begin,
+                                      columns.end - columns.begin, [&](std::int64_t top, std::int64_t) {
+                                          CompositeRuns(dst, src, x, y, columns, rows, top, top + 1);
+                                      });
+            } else {
+                CompositeRuns(dst, src, x, y, columns, rows, rows.begin, rows.end);
             }
-            pixman_image_composite32(PIXMAN_OP_SRC, source, nullptr, dst.Image(), 0, 0, 0, 0,
-                                     static_cast<std::int32_t>(x.map.dstStart + columns.begin),
-                                     static_cast<std::int32_t>(y.map.dstStart + rows.begin),
-                                     static_cast<std::int32_t>(columns.end - columns.begin),
-                                     static_cast<std::int32_t>(rows.end - rows.begin));
             column = columns.end;
         }
         row = rows.end;
     }
     // Others composite from this image too; they expect no transform.
-    pixman_image_set_transform(source, nullptr);
+    pixman_image_set_transform(src.Image(), nullptr);
 }
 
 void CompositeUnscaled(Canvas& dst, const Canvas& src, const AxisPlan& x, const AxisPlan& y) {
@@ -407,30 +438,22 @@ void CopyPixels(Canvas& dst, const Canvas& src, const AxisPlan& x, const AxisPla
     }
 }
 
-// 8-bit copy between equal palettes: indices as they are. A row reading the same source row as the one above
-// is copied from it.
+// 8-bit copy between equal palettes: indices as they are.
 void CopyIndices(Canvas& dst, const Canvas& src, const AxisPlan& x, const AxisPlan& y) {
-    const auto width = static_cast<std::size_t>(x.innerEnd - x.innerBegin);
-    const std::uint8_t* previous = nullptr;
-    std::int64_t previousSourceRow = -1;
-    for (std::int64_t row = y.innerBegin; row < y.innerEnd; ++row) {
-        std::uint8_t* const out = PixelAddress(dst.Bits(), dst.Pitch(), 8, x.map.dstStart + x.innerBegin,
-                                               y.map.dstStart + row);
-        const std::int64_t sourceRow = y.map.SourceAt(row);
+    const std::int64_t left = x.map.dstStart + x.innerBegin;
+    const std::int64_t width = x.innerEnd - x.innerBegin;
+    DrawEachSourceRowOnce(dst, y, y.innerBegin, y.innerEnd, left, width, [&](std::int64_t row, std::int64_t sourceRow) {
+        std::uint8_t* const out = PixelAddress(dst.Bits(), dst.Pitch(), 8, left, y.map.dstStart + row);
         const std::uint8_t* const in = PixelAddress(src.Bits(), src.Pitch(), 8, 0, sourceRow);
-        if (sourceRow == previousSourceRow) {
-            std::memcpy(out, previous, width);
-        } else if (!x.Scaled()) {
-            std::memcpy(out, in + x.map.srcStart + x.innerBegin, width);
-        } else {
-            SourceWalk walk(x.map, x.innerBegin);
-            for (std::size_t k = 0; k < width; ++k, walk.Next()) {
-                out[k] = in[walk.Index()];
-            }
+        if (!x.Scaled()) {
+            std::memcpy(out, in + x.map.srcStart + x.innerBegin, static_cast<std::size_t>(width));
+            return;
         }
-        previous = out;
-        previousSourceRow = sourceRow;
-    }
+        SourceWalk walk(x.map, x.innerBegin);
+        for (std::int64_t k = 0; k < width; ++k, walk.Next()) {
+            out[k] = in[walk.Index()];
+        }
+    });
 }
 
 bool PlanCopy(const Canvas& dst, const RECT& dstRect, const Canvas& src, const RECT& srcRect, AxisPlan& x,

@@ -32,7 +32,7 @@ const Palette& DefaultPalette();
 class Canvas {
 public:
     // Zero-filled pixels, rows top-down, pitch a multiple of 4. `palette` is copied (Indexed8 only;
-    // null there means DefaultPalette()). Check Valid(): allocation of absurd sizes fails.
+    // null there means DefaultPalette()). Check Valid(): allocation of absurd sizes fails, leaving a 0 x 0 canvas.
     Canvas(int width, int height, PixelLayout layout, const Palette* palette = nullptr);
     ~Canvas();
     Canvas(const Canvas&) = delete;
@@ -75,7 +75,9 @@ void FillRect(Canvas& canvas, const RECT& rect, std::uint32_t pixel);
 
 // Copies `srcRect` of `src` onto `dstRect` of `dst`, nearest-neighbour scaled and converted between layouts.
 // Destination pixels outside `dst` are skipped without changing the mapping; source pixels outside `src` read
-// as black. Empty or inverted rectangles copy nothing (nor do ones over 2^30 pixels on a side).
+// as black. Empty or inverted rectangles copy nothing (nor do ones over 2^30 pixels on a side). Between 8-bit
+// canvases with equal palettes indices copy as they are. Onto other 8-bit canvases a colour becomes the palette
+// entry nearest to it cut to 5 bits a channel (pixman's table), where MapColor looks at all 8 bits.
 void StretchCopy(Canvas& dst, const RECT& dstRect, const Canvas& src, const RECT& srcRect);
 
 // As StretchCopy, but source pixels whose raw value lies in [keyLow, keyHigh] are not copied.

@@ -9,9 +9,12 @@
 
 namespace plat::events {
 
-void Pump(bool wait) {
-    if (script::Deliver(wait) || !wait) {
-        return;
+bool Pump(bool wait) {
+    if (script::Deliver(wait)) {
+        return true;
+    }
+    if (!wait) {
+        return false;
     }
     // Nothing else can send this program a message: wait as a real queue would, without spinning.
     static bool warned = false;
@@ -20,6 +23,7 @@ void Pump(bool wait) {
         warned = true;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return false;
 }
 
 DWORD Milliseconds() {

@@ -5,9 +5,9 @@
 
 namespace plat::events {
 
-// Delivers what has happened: due frame-script actions. With `wait`, blocks until something arrives
-// (a waiting program also moves the frame script on to its next action).
-void Pump(bool wait);
+// Delivers what has happened: due frame-script actions. With `wait`, waits a little for something to arrive
+// (a waiting program also moves the frame script on to its next action). True if anything was delivered.
+bool Pump(bool wait);
 // Milliseconds since the platform started, for MSG::time.
 DWORD Milliseconds();
 

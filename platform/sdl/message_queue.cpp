@@ -40,19 +40,24 @@ bool Matches(const MSG& msg, HWND hwnd, UINT first, UINT last) {
     return (first == 0 && last == 0) || (msg.message >= first && msg.message <= last);
 }
 
+bool TakeFrom(std::deque<MSG>& list, MSG* out, HWND hwnd, UINT first, UINT last, bool remove) {
+    for (auto it = list.begin(); it != list.end(); ++it) {
+        if (Matches(*it, hwnd, first, last)) {
+            *out = *it;
+            if (remove) {
+                list.erase(it);
+            }
+            return true;
+        }
+    }
+    return false;
+}
+
 // Takes (or looks at) the next message in Windows' order: posted, then the quit request, then input.
 bool Next(MSG* out, HWND hwnd, UINT first, UINT last, bool remove) {
     Queue& queue = TheQueue();
-    for (auto* list : {&queue.posted}) {
-        for (auto it = list->begin(); it != list->end(); ++it) {
-            if (Matches(*it, hwnd, first, last)) {
-                *out = *it;
-                if (remove) {
-                    list->erase(it);
-                }
-                return true;
-            }
-        }
+    if (TakeFrom(queue.posted, out, hwnd, first, last, remove)) {
+        return true;
     }
     if (queue.quitPending && Matches(Make(nullptr, WM_QUIT, 0, 0), nullptr, first, last)) {
         *out = Make(nullptr, WM_QUIT, static_cast<WPARAM>(queue.quitCode), 0);
@@ -61,16 +66,7 @@ bool Next(MSG* out, HWND hwnd, UINT first, UINT last, bool remove) {
         }
         return true;
     }
-    for (auto it = queue.input.begin(); it != queue.input.end(); ++it) {
-        if (Matches(*it, hwnd, first, last)) {
-            *out = *it;
-            if (remove) {
-                queue.input.erase(it);
-            }
-            return true;
-        }
-    }
-    return false;
+    return TakeFrom(queue.input, out, hwnd, first, last, remove);
 }
 
 bool Empty() {
@@ -165,10 +161,11 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
 }
 
 BOOL WINAPI WaitMessage(void) {
+    // Returns once a message is queued or a message was sent to a window meanwhile (a focus change).
     return relay::Call("WaitMessage", [] {
-        events::Pump(false);
-        while (queue::Empty()) {
-            events::Pump(true);
+        bool delivered = events::Pump(false);
+        while (queue::Empty() && !delivered) {
+            delivered = events::Pump(true);
         }
         return TRUE;
     });

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <random>
 #include <utility>
 #include <vector>
@@ -20,7 +21,9 @@ constexpr PixelLayout kAllLayouts[] = {PixelLayout::Indexed8, PixelLayout::Rgb55
 constexpr std::uint32_t kWhite = 0xFFFFFF;
 
 // A distinct non-black value for every pixel of canvases up to 16384 x 1023.
-std::uint32_t Distinct(int x, int y) { return (static_cast<std::uint32_t>(y + 1) << 14) | static_cast<std::uint32_t>(x); }
+std::uint32_t Distinct(int x, int y) {
+    return (static_cast<std::uint32_t>(y + 1) << 14) | static_cast<std::uint32_t>(x);
+}
 
 // A Xrgb8888 canvas whose pixels are Distinct(x, y).
 class DistinctCanvas : public Canvas {
@@ -256,12 +259,29 @@ TEST(CanvasStretch, SourceOutsideReadsBlack) {
     }
 }
 
-TEST(CanvasStretch, EmptyOrInvertedRectanglesCopyNothing) {
+// Other parts composite straight from Image(); a scaled copy must not leave its transform behind.
+TEST(CanvasStretch, LeavesTheSourceImageUntransformed) {
+    const DistinctCanvas src(4, 4);
+    Canvas zoomed(12, 12, PixelLayout::Xrgb8888);
+    plat::StretchCopy(zoomed, RECT{0, 0, 12, 12}, src, RECT{0, 0, 4, 4});
+    Canvas plain(4, 4, PixelLayout::Xrgb8888);
+    pixman_image_composite32(PIXMAN_OP_SRC, src.Image(), nullptr, plain.Image(), 0, 0, 0, 0, 0, 0, 4, 4);
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            ASSERT_EQ(Rgb(plain.ReadPixel(x, y)), Distinct(x, y)) << "at (" << x << "," << y << ")";
+        }
+    }
+}
+
+TEST(CanvasStretch, EmptyInvertedOrAbsurdRectanglesCopyNothing) {
+    constexpr LONG kLongMin = std::numeric_limits<LONG>::min();
+    constexpr LONG kLongMax = std::numeric_limits<LONG>::max();
     const DistinctCanvas src(4, 4);
     Canvas dst(4, 4, PixelLayout::Xrgb8888);
     const std::pair<RECT, RECT> cases[] = {
         {RECT{0, 0, 0, 4}, RECT{0, 0, 4, 4}}, {RECT{0, 0, 4, 4}, RECT{2, 0, 2, 4}},
         {RECT{4, 0, 0, 4}, RECT{0, 0, 4, 4}}, {RECT{0, 0, 4, 4}, RECT{0, 4, 4, 0}},
+        {RECT{kLongMin, 0, kLongMax, 4}, RECT{0, 0, 4, 4}}, {RECT{0, 0, 4, 4}, RECT{0, kLongMin, 4, kLongMax}},
     };
     for (const auto& [dstRect, srcRect] : cases) {
         plat::StretchCopy(dst, dstRect, src, srcRect);
@@ -364,10 +384,15 @@ TEST(CanvasConversion, EightToEightKeepsIndicesOnlyWhenPalettesMatch) {
     for (int x = 0; x < 256; ++x) {
         src.WritePixel(x, 0, static_cast<std::uint32_t>(x));
     }
-    Canvas same(256, 1, PixelLayout::Indexed8, &greys);
-    plat::StretchCopy(same, RECT{0, 0, 256, 1}, src, RECT{0, 0, 256, 1});
-    for (int x = 0; x < 256; ++x) {
-        ASSERT_EQ(same.ReadPixel(x, 0), static_cast<std::uint32_t>(x)) << "index kept between equal palettes";
+    for (const int factor : {1, 2}) {
+        Canvas same(256 * factor, 3, PixelLayout::Indexed8, &greys);
+        plat::StretchCopy(same, RECT{0, 0, 256 * factor, 3}, src, RECT{0, 0, 256, 1});
+        for (int y = 0; y < 3; ++y) {
+            for (int x = 0; x < 256 * factor; ++x) {
+                ASSERT_EQ(same.ReadPixel(x, y), static_cast<std::uint32_t>(x / factor))
+                    << "x" << factor << " at (" << x << "," << y << "): index kept between equal palettes";
+            }
+        }
     }
     Canvas other(256, 1, PixelLayout::Indexed8);
     plat::StretchCopy(other, RECT{0, 0, 256, 1}, src, RECT{0, 0, 256, 1});
