@@ -193,15 +193,16 @@ Byte* PixelAddress(Byte* bits, int pitch, int bitsPerPixel, std::int64_t x, std:
     return bits + y * pitch + x * (bitsPerPixel / 8);
 }
 
-// One axis of a nearest-neighbour copy: destination index i (0-based inside the destination rectangle) reads
-// source index srcStart + floor((2i + 1) * srcLen / (2 * dstLen)), the source pixel under i's centre.
+// One axis of a nearest-neighbour copy, as GDI's StretchBlt samples: destination index i (0-based inside the
+// destination rectangle) reads source index srcStart + ceil((2i + 1) * srcLen / (2 * dstLen)) - 1, the source pixel
+// under i's centre, the lower one where the centre falls on a boundary.
 struct AxisMapping {
     std::int64_t dstStart;
     std::int64_t dstLen;
     std::int64_t srcStart;
     std::int64_t srcLen;
 
-    std::int64_t SourceAt(std::int64_t i) const { return srcStart + (2 * i + 1) * srcLen / (2 * dstLen); }
+    std::int64_t SourceAt(std::int64_t i) const { return srcStart + ((2 * i + 1) * srcLen - 1) / (2 * dstLen); }
 };
 
 // The source indices of consecutive destination indices, without a division for each.
@@ -211,7 +212,7 @@ public:
         : denominator_(2 * map.dstLen),
           stepWhole_(2 * map.srcLen / denominator_),
           stepRest_(2 * map.srcLen % denominator_) {
-        const std::int64_t numerator = (2 * i + 1) * map.srcLen;
+        const std::int64_t numerator = (2 * i + 1) * map.srcLen - 1;
         index_ = map.srcStart + numerator / denominator_;
         rest_ = numerator % denominator_;
     }
@@ -414,28 +415,6 @@ void CompositeUnscaled(Canvas& dst, const Canvas& src, const AxisPlan& x, const 
 bool SameRawColors(const Canvas& a, const Canvas& b) {
     return a.Layout() == b.Layout() &&
            (a.Layout() != PixelLayout::Indexed8 || std::memcmp(&a.Colors(), &b.Colors(), sizeof(Palette)) == 0);
-}
-
-// The plain per-pixel copy of the part reading inside the source, skipping raw source values in [keyLow, keyHigh].
-void CopyPixels(Canvas& dst, const Canvas& src, const AxisPlan& x, const AxisPlan& y, std::uint32_t keyLow,
-                std::uint32_t keyHigh) {
-    const bool convert = !SameRawColors(dst, src);
-    const int dstBits = dst.BitsPerPixel();
-    const int srcBits = src.BitsPerPixel();
-    for (std::int64_t row = y.innerBegin; row < y.innerEnd; ++row) {
-        const std::int64_t dstY = y.map.dstStart + row;
-        const std::int64_t srcY = y.map.SourceAt(row);
-        SourceWalk walk(x.map, x.innerBegin);
-        for (std::int64_t column = x.innerBegin; column < x.innerEnd; ++column, walk.Next()) {
-            const std::uint32_t raw =
-                LoadPixel(PixelAddress(src.Bits(), src.Pitch(), srcBits, walk.Index(), srcY), srcBits);
-            if (raw >= keyLow && raw <= keyHigh) {
-                continue;
-            }
-            const std::uint32_t pixel = convert ? dst.MapColor(src.PixelColor(raw)) : raw;
-            StorePixel(PixelAddress(dst.Bits(), dst.Pitch(), dstBits, x.map.dstStart + column, dstY), dstBits, pixel);
-        }
-    }
 }
 
 // 8-bit copy between equal palettes: indices as they are.
@@ -641,22 +620,6 @@ void StretchCopy(Canvas& dst, const RECT& dstRect, const Canvas& src, const RECT
         CompositeScaled(dst, src, x, y);
     } else {
         CompositeUnscaled(dst, src, x, y);
-    }
-}
-
-void StretchCopyKeyed(Canvas& dst, const RECT& dstRect, const Canvas& src, const RECT& srcRect,
-                      std::uint32_t keyLow, std::uint32_t keyHigh) {
-    AxisPlan x;
-    AxisPlan y;
-    if (!PlanCopy(dst, dstRect, src, srcRect, x, y)) {
-        return;
-    }
-    const std::uint32_t black = src.MapColor(RGB(0, 0, 0));
-    if (black < keyLow || black > keyHigh) {
-        BlackenOutside(dst, x, y);
-    }
-    if (!InnerEmpty(x, y)) {
-        CopyPixels(dst, src, x, y, keyLow, keyHigh);
     }
 }
 

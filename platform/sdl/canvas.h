@@ -80,8 +80,4 @@ void FillRect(Canvas& canvas, const RECT& rect, std::uint32_t pixel);
 // entry nearest to it cut to 5 bits a channel (pixman's table), where MapColor looks at all 8 bits.
 void StretchCopy(Canvas& dst, const RECT& dstRect, const Canvas& src, const RECT& srcRect);
 
-// As StretchCopy, but source pixels whose raw value lies in [keyLow, keyHigh] are not copied.
-void StretchCopyKeyed(Canvas& dst, const RECT& dstRect, const Canvas& src, const RECT& srcRect,
-                      std::uint32_t keyLow, std::uint32_t keyHigh);
-
 }  // namespace plat

@@ -130,28 +130,26 @@ HRESULT Surface::BltImpl(LPRECT destRect, Surface* source, LPRECT sourceRect, DW
     if ((flags & DDBLT_KEYSRC) && !source->hasColorKey_) {
         return DDERR_INVALIDPARAMS;
     }
-    const bool overlapping = source == this;
-    std::unique_ptr<Canvas> copy;
     const Canvas* from = source->canvas_.get();
     RECT fromRect = src;
-    if (overlapping) {
-        // Blitting within one surface reads a copy, so that the source is not overwritten while read.
+    std::unique_ptr<Canvas> copy;
+    if (source == this || from->Layout() != canvas_->Layout()) {
+        // Read from a copy in this surface's layout: within one surface the source must not change while it is
+        // read, and a surface made before a mode change holds another layout.
         copy = std::make_unique<Canvas>(src.right - src.left, src.bottom - src.top, canvas_->Layout(),
                                         &canvas_->Colors());
         if (!copy->Valid()) {
             return DDERR_OUTOFMEMORY;
         }
-        StretchBlit(*copy, Whole(*copy), *canvas_, src);
-        from = copy.get();
         fromRect = Whole(*copy);
+        StretchCopy(*copy, fromRect, *from, src);
+        from = copy.get();
     }
     if (flags & DDBLT_KEYSRC) {
-        StretchCopyKeyed(*canvas_, dest, *from, fromRect, source->colorKey_.dwColorSpaceLowValue,
+        StretchBlitKeyed(*canvas_, dest, *from, fromRect, source->colorKey_.dwColorSpaceLowValue,
                          source->colorKey_.dwColorSpaceHighValue);
-    } else if (from->Layout() == canvas_->Layout()) {
-        StretchBlit(*canvas_, dest, *from, fromRect);
     } else {
-        StretchCopy(*canvas_, dest, *from, fromRect);  // surfaces made before a mode change
+        StretchBlit(*canvas_, dest, *from, fromRect);
     }
     return DD_OK;
 }

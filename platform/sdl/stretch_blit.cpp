@@ -32,6 +32,26 @@ void ScaleRow(std::uint8_t* out, const std::uint8_t* in, int width, Step step, i
     }
 }
 
+// The bits of a raw value that carry colour; pixman's conversions may set the others.
+std::uint32_t ColorBits(PixelLayout layout) {
+    switch (layout) {
+    case PixelLayout::Indexed8:
+        return 0xFF;
+    case PixelLayout::Rgb555:
+        return 0x7FFF;
+    case PixelLayout::Rgb565:
+        return 0xFFFF;
+    default:
+        return 0xFFFFFF;
+    }
+}
+
+std::uint32_t Load(const std::uint8_t* at, int bytes) {
+    std::uint32_t value = 0;
+    std::memcpy(&value, at, static_cast<std::size_t>(bytes));  // little-endian, as the layouts are defined
+    return value;
+}
+
 }  // namespace
 
 void StretchBlit(Canvas& dst, const RECT& dstRect, const Canvas& src, const RECT& srcRect) {
@@ -61,6 +81,29 @@ void StretchBlit(Canvas& dst, const RECT& dstRect, const Canvas& src, const RECT
         }
         previous = out;
         previousRow = row;
+    }
+}
+
+void StretchBlitKeyed(Canvas& dst, const RECT& dstRect, const Canvas& src, const RECT& srcRect,
+                      std::uint32_t keyLow, std::uint32_t keyHigh) {
+    const int bytes = dst.BitsPerPixel() / 8;
+    const std::uint32_t colorBits = ColorBits(src.Layout());
+    const int dstWidth = dstRect.right - dstRect.left, dstHeight = dstRect.bottom - dstRect.top;
+    const Step columnStep = StepOf(srcRect.right - srcRect.left, dstWidth);
+    const Step rowStep = StepOf(srcRect.bottom - srcRect.top, dstHeight);
+    Step rowPosition = 0;
+    for (int j = 0; j < dstHeight; ++j, rowPosition += rowStep) {
+        std::uint8_t* out = dst.Bits() + std::size_t(dstRect.top + j) * dst.Pitch() + std::size_t(dstRect.left) * bytes;
+        const std::uint8_t* in = src.Bits() + std::size_t(srcRect.top + (rowPosition >> 16)) * src.Pitch() +
+                                 std::size_t(srcRect.left) * bytes;
+        Step position = 0;
+        for (int i = 0; i < dstWidth; ++i, position += columnStep) {
+            const std::uint8_t* pixel = in + (position >> 16) * bytes;
+            const std::uint32_t color = Load(pixel, bytes) & colorBits;
+            if (color < keyLow || color > keyHigh) {
+                std::memcpy(out + i * bytes, pixel, static_cast<std::size_t>(bytes));
+            }
+        }
     }
 }
 

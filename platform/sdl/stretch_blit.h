@@ -11,4 +11,8 @@ namespace plat {
 // source row is the one before's is a copy of that row, so enlarging costs little more than a memcpy.
 void StretchBlit(Canvas& dst, const RECT& dstRect, const Canvas& src, const RECT& srcRect);
 
+// As StretchBlit, leaving out source pixels whose colour bits lie in [keyLow, keyHigh]: a source colour key.
+void StretchBlitKeyed(Canvas& dst, const RECT& dstRect, const Canvas& src, const RECT& srcRect,
+                      std::uint32_t keyLow, std::uint32_t keyHigh);
+
 }  // namespace plat

@@ -8,7 +8,6 @@
 #include <limits>
 #include <random>
 #include <utility>
-#include <vector>
 
 namespace {
 
@@ -415,6 +414,17 @@ TEST(CanvasKeyed, SkipsTheKeyRangeAndConverts) {
             EXPECT_EQ(Rgb(dst.ReadPixel(x, y)), expected[x / 2]) << "at (" << x << "," << y << ")";
         }
     }
+}
+
+TEST(CanvasKeyed, UnusedBitsDoNotHideTheKey) {
+    Canvas src(2, 1, PixelLayout::Xrgb8888);
+    src.WritePixel(0, 0, 0xFF000000);  // black, as pixman's conversions leave it
+    src.WritePixel(1, 0, 0xFF00FF00);
+    Canvas dst(2, 1, PixelLayout::Xrgb8888);
+    plat::FillRect(dst, RECT{0, 0, 2, 1}, 0x0000FF);
+    plat::StretchCopyKeyed(dst, RECT{0, 0, 2, 1}, src, RECT{0, 0, 2, 1}, 0, 0);
+    EXPECT_EQ(Rgb(dst.ReadPixel(0, 0)), 0x0000FFu) << "keyed black with the unused byte set is skipped";
+    EXPECT_EQ(Rgb(dst.ReadPixel(1, 0)), 0x00FF00u);
 }
 
 TEST(CanvasKeyed, OutsideTheSourceIsBlackUnlessBlackIsKeyed) {
