@@ -8,8 +8,7 @@ BYTE g_zoomShrinking = 1;
 bool g_flashToggle = true;
 RECT g_clipRect = {0, 0, 0, 0};
 
-void IntroFrame(UINT_PTR /*userValue*/)
-{
+void IntroFrame(UINT_PTR /*userValue*/) {
     const int w = static_cast<int>(g_zoom * 640.0);
     const int h = static_cast<int>(g_zoom * 480.0);
 

@@ -6,27 +6,25 @@
 
 namespace {
 
-LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    case WM_ACTIVATEAPP:
-        g_engine.active = static_cast<DWORD>(wParam);
-        return 0;
-    case WM_KEYDOWN:
-        if (wParam == VK_ESCAPE) {
-            g_engine.Stop();
-        }
-        return 0;
-    default:
-        return DefWindowProcA(hwnd, message, wParam, lParam);
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        case WM_ACTIVATEAPP:
+            g_engine.active = static_cast<DWORD>(wParam);
+            return 0;
+        case WM_KEYDOWN:
+            if (wParam == VK_ESCAPE) {
+                g_engine.Stop();
+            }
+            return 0;
+        default:
+            return DefWindowProcA(hwnd, message, wParam, lParam);
     }
 }
 
-int AppMain(HINSTANCE hInstance, LPSTR /*lpCmdLine*/)
-{
+int AppMain(HINSTANCE hInstance, LPSTR /*lpCmdLine*/) {
     const DWORD desktopDepth = 4;
     if (!g_engine.Init("Tamberlyn", 640, 480, desktopDepth, WindowProc, hInstance, nullptr, nullptr)) {
         return 0;
@@ -42,7 +40,6 @@ int AppMain(HINSTANCE hInstance, LPSTR /*lpCmdLine*/)
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPSTR lpCmdLine, int /*nShowCmd*/)
-{
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPSTR lpCmdLine, int /*nShowCmd*/) {
     return AppMain(hInstance, lpCmdLine);
 }

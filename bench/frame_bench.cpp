@@ -24,8 +24,7 @@ struct Intro {
 
     explicit Intro(DWORD depthSelector) {
         tamberlyn::ResetPlatform();
-        engine.Init("Tamberlyn", 640, 480, depthSelector, BenchWindowProc, GetModuleHandleA(nullptr), nullptr,
-                    nullptr);
+        engine.Init("Tamberlyn", 640, 480, depthSelector, BenchWindowProc, GetModuleHandleA(nullptr), nullptr, nullptr);
         engine.LoadBitmap(image, TAMBERLYN_INTRO_BMP);
     }
     ~Intro() { engine.Shutdown(); }
@@ -107,7 +106,7 @@ void BM_Frame(benchmark::State& state) {
 }
 
 // Grouped by depth so that each depth is set up once.
-#define TAMBERLYN_FRAME_BENCHMARKS(depth)                            \
+#define TAMBERLYN_FRAME_BENCHMARKS(depth)                               \
     BENCHMARK(BM_Memset)->Arg(depth)->Unit(benchmark::kMicrosecond);    \
     BENCHMARK(BM_Frame)->Arg(depth)->Unit(benchmark::kMicrosecond);     \
     BENCHMARK(BM_Clear)->Arg(depth)->Unit(benchmark::kMicrosecond);     \

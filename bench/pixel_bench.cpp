@@ -14,7 +14,9 @@ using plat::PixelLayout;
 constexpr int kWidth = 640;
 constexpr int kHeight = 480;
 
-PixelLayout LayoutOf(const benchmark::State& state) { return static_cast<PixelLayout>(state.range(0)); }
+PixelLayout LayoutOf(const benchmark::State& state) {
+    return static_cast<PixelLayout>(state.range(0));
+}
 
 void Label(benchmark::State& state) {
     const PixelLayout layout = LayoutOf(state);

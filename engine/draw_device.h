@@ -6,8 +6,7 @@
 
 // Drops the reference a COM interface pointer holds, if it holds one, and forgets the pointer.
 template <typename Interface>
-void ReleaseHeld(Interface*& pointer)
-{
+void ReleaseHeld(Interface*& pointer) {
     if (pointer != nullptr) {
         pointer->Release();
         pointer = nullptr;

@@ -18,8 +18,8 @@ typedef void (*FrameProc)(UINT_PTR userValue);
 
 class Engine {
 public:
-    bool Init(const char* className, int width, int height, DWORD depthSelector, WNDPROC wndProc,
-              HINSTANCE hInstance, HICON hIcon, HCURSOR hCursor);
+    bool Init(const char* className, int width, int height, DWORD depthSelector, WNDPROC wndProc, HINSTANCE hInstance,
+              HICON hIcon, HCURSOR hCursor);
     void Shutdown();
     void HideCursor();
     bool LoadBitmap(Bitmap& bitmap, const char* fileName);

@@ -8,36 +8,33 @@
 namespace {
 
 // Bits per pixel for a depth selector: 0 to 3 fixed depths, anything else the desktop's.
-DWORD DepthForSelector(DWORD depthSelector)
-{
+DWORD DepthForSelector(DWORD depthSelector) {
     switch (depthSelector) {
-    case 0:
-        return 8;
-    case 1:
-        return 16;
-    case 2:
-        return 24;
-    case 3:
-        return 32;
-    default: {
-        HDC screen = GetDC(nullptr);
-        const int depth = GetDeviceCaps(screen, BITSPIXEL);
-        ReleaseDC(nullptr, screen);
-        return static_cast<DWORD>(depth);
-    }
+        case 0:
+            return 8;
+        case 1:
+            return 16;
+        case 2:
+            return 24;
+        case 3:
+            return 32;
+        default: {
+            HDC screen = GetDC(nullptr);
+            const int depth = GetDeviceCaps(screen, BITSPIXEL);
+            ReleaseDC(nullptr, screen);
+            return static_cast<DWORD>(depth);
+        }
     }
 }
 
-void ShowSetupError(const char* text, const char* caption)
-{
+void ShowSetupError(const char* text, const char* caption) {
     MessageBoxA(nullptr, text, caption, MB_ICONERROR);
 }
 
 }  // namespace
 
 bool Engine::Init(const char* className, int width, int height, DWORD depthSelector, WNDPROC wndProc,
-                  HINSTANCE hInstance, HICON hIcon, HCURSOR hCursor)
-{
+                  HINSTANCE hInstance, HICON hIcon, HCURSOR hCursor) {
     WNDCLASSA windowClass;
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = wndProc;
@@ -51,8 +48,8 @@ bool Engine::Init(const char* className, int width, int height, DWORD depthSelec
     windowClass.lpszClassName = className;
     RegisterClassA(&windowClass);
 
-    hwnd = CreateWindowExA(0, className, className, WS_POPUPWINDOW, 0, 0, width, height, nullptr, nullptr,
-                           hInstance, nullptr);
+    hwnd = CreateWindowExA(0, className, className, WS_POPUPWINDOW, 0, 0, width, height, nullptr, nullptr, hInstance,
+                           nullptr);
     if (hwnd == nullptr) {
         return false;
     }
@@ -88,8 +85,7 @@ bool Engine::Init(const char* className, int width, int height, DWORD depthSelec
     return true;
 }
 
-bool Engine::InitSurfaces()
-{
+bool Engine::InitSurfaces() {
     DDSURFACEDESC surfaceDesc;
     std::memset(&surfaceDesc, 0, sizeof surfaceDesc);
     surfaceDesc.dwSize = static_cast<DWORD>(sizeof surfaceDesc);
@@ -111,8 +107,7 @@ bool Engine::InitSurfaces()
     return true;
 }
 
-bool Engine::InitSound()
-{
+bool Engine::InitSound() {
     if (DirectSoundCreate(nullptr, &sound, nullptr) != DS_OK) {
         return false;
     }
@@ -141,8 +136,7 @@ bool Engine::InitSound()
     return true;
 }
 
-void Engine::InitInput()
-{
+void Engine::InitInput() {
     DirectInputCreateA(GetModuleHandleA(nullptr), DIRECTINPUT_VERSION, &input, nullptr);
     // Without DirectInput or a keyboard device there is nothing to set up; the program runs on without it.
     if (input == nullptr) {
@@ -157,8 +151,7 @@ void Engine::InitInput()
     keyboard->Acquire();
 }
 
-void Engine::Shutdown()
-{
+void Engine::Shutdown() {
     // DirectInput or the keyboard may have failed to appear at set-up: release only what exists.
     if (keyboard != nullptr) {
         keyboard->Unacquire();
@@ -170,12 +163,10 @@ void Engine::Shutdown()
     }
 }
 
-void Engine::HideCursor()
-{
+void Engine::HideCursor() {
     ShowCursor(FALSE);
 }
 
-bool Engine::LoadBitmap(Bitmap& bitmap, const char* fileName)
-{
+bool Engine::LoadBitmap(Bitmap& bitmap, const char* fileName) {
     return bitmap.Load(fileName, &drawDevice);
 }

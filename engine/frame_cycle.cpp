@@ -3,8 +3,7 @@
 
 #include <cstring>
 
-int Engine::Run(FrameProc frame)
-{
+int Engine::Run(FrameProc frame) {
     MSG msg;
     std::memset(&msg, 0, sizeof msg);
     while (running) {
@@ -27,21 +26,18 @@ int Engine::Run(FrameProc frame)
     return static_cast<int>(msg.wParam);
 }
 
-void Engine::Stop()
-{
+void Engine::Stop() {
     running = false;
 }
 
-void Engine::BeginFrame()
-{
+void Engine::BeginFrame() {
     std::memset(&clearFx, 0, sizeof clearFx);
     clearFx.dwSize = static_cast<DWORD>(sizeof clearFx);
     clearFx.dwFillColor = 0;
     drawDevice.backBuffer->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &clearFx);
 }
 
-void Engine::EndFrame()
-{
+void Engine::EndFrame() {
     if (drawDevice.primary->Flip(nullptr, DDFLIP_WAIT) != DD_OK) {
         drawDevice.primary->Restore();
     }

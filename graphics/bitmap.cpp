@@ -10,8 +10,7 @@
 namespace {
 
 // A name that does not fit the field with its terminator is refused, so nothing is written past the field.
-bool CopyNameIfItFits(char* field, std::size_t capacity, const char* name)
-{
+bool CopyNameIfItFits(char* field, std::size_t capacity, const char* name) {
     std::size_t length = 0;
     while (length < capacity && name[length] != '\0') {
         ++length;
@@ -24,21 +23,18 @@ bool CopyNameIfItFits(char* field, std::size_t capacity, const char* name)
 }
 
 // Storing through a volatile drops any excess precision an x87 build would otherwise carry on.
-double RoundedToDouble(double value)
-{
+double RoundedToDouble(double value) {
     volatile double stored = value;
     return stored;
 }
 
-float RoundedToFloat(double value)
-{
+float RoundedToFloat(double value) {
     volatile float stored = static_cast<float>(value);
     return stored;
 }
 
 // Source pixels covering `pixels` destination pixels at `scale`, rounded to the nearest, halves up.
-int ScaledPixels(int pixels, double scale)
-{
+int ScaledPixels(int pixels, double scale) {
     const double scaled = RoundedToDouble(pixels * scale);
     return static_cast<int>(RoundedToDouble(scaled + 0.5));
 }
@@ -46,25 +42,16 @@ int ScaledPixels(int pixels, double scale)
 }  // namespace
 
 Bitmap::Bitmap()
-    : drawDevice(nullptr),
-      surface(nullptr),
-      fileName(),
-      useSourceColorKey(false),
-      width(0),
-      height(0),
-      reserved(0)
-{
+    : drawDevice(nullptr), surface(nullptr), fileName(), useSourceColorKey(false), width(0), height(0), reserved(0) {
     std::memset(&bltFx, 0, sizeof bltFx);
     bltFx.dwSize = static_cast<DWORD>(sizeof bltFx);
 }
 
-Bitmap::~Bitmap()
-{
+Bitmap::~Bitmap() {
     ReleaseHeld(surface);
 }
 
-bool Bitmap::Load(const char* name, DrawDevice* device)
-{
+bool Bitmap::Load(const char* name, DrawDevice* device) {
     drawDevice = device;
     if (!CopyNameIfItFits(fileName, sizeof fileName, name)) {
         return false;
@@ -72,8 +59,7 @@ bool Bitmap::Load(const char* name, DrawDevice* device)
     return LoadFile(fileName);
 }
 
-bool Bitmap::LoadFile(const char* name)
-{
+bool Bitmap::LoadFile(const char* name) {
     if (!CopyNameIfItFits(fileName, sizeof fileName, name)) {
         return false;
     }
@@ -92,13 +78,11 @@ bool Bitmap::LoadFile(const char* name)
     return true;
 }
 
-HRESULT Bitmap::Restore()
-{
+HRESULT Bitmap::Restore() {
     return ReloadBitmapIntoSurface(surface, fileName);
 }
 
-void Bitmap::Draw(int x, int y, int w, int h, const RECT& clipRect)
-{
+void Bitmap::Draw(int x, int y, int w, int h, const RECT& clipRect) {
     // The scale factors need a destination at least one pixel wide and high.
     if (w < 1 || h < 1) {
         return;

@@ -8,15 +8,13 @@ int g_lastBitmapHeight = 0;
 
 namespace {
 
-HBITMAP LoadBitmapImage(HINSTANCE module, const char* name, UINT flags)
-{
+HBITMAP LoadBitmapImage(HINSTANCE module, const char* name, UINT flags) {
     return static_cast<HBITMAP>(LoadImageA(module, name, IMAGE_BITMAP, 0, 0, flags));
 }
 
 // Stretches the bitmap selected into memoryDc over the whole surface.
-HRESULT StretchOverSurface(IDirectDrawSurface* surface, HBITMAP bitmap, HDC memoryDc, int srcX, int srcY,
-                           int srcWidth, int srcHeight)
-{
+HRESULT StretchOverSurface(IDirectDrawSurface* surface, HBITMAP bitmap, HDC memoryDc, int srcX, int srcY, int srcWidth,
+                           int srcHeight) {
     BITMAP bitmapInfo;
     // Without the bitmap's record its size is unknown: copy nothing.
     if (GetObjectA(bitmap, static_cast<int>(sizeof bitmapInfo), &bitmapInfo) == 0) {
@@ -50,8 +48,7 @@ HRESULT StretchOverSurface(IDirectDrawSurface* surface, HBITMAP bitmap, HDC memo
 
 }  // namespace
 
-IDirectDrawSurface* CreateSurfaceFromBitmapFile(IDirectDraw* directDraw, const char* fileName)
-{
+IDirectDrawSurface* CreateSurfaceFromBitmapFile(IDirectDraw* directDraw, const char* fileName) {
     HBITMAP bitmap = LoadBitmapImage(nullptr, fileName, LR_LOADFROMFILE | LR_CREATEDIBSECTION);
     if (bitmap == nullptr) {
         return nullptr;
@@ -70,8 +67,7 @@ IDirectDrawSurface* CreateSurfaceFromBitmapFile(IDirectDraw* directDraw, const c
     return surface;
 }
 
-IDirectDrawSurface* CreateOffscreenSurface(IDirectDraw* directDraw, int width, int height)
-{
+IDirectDrawSurface* CreateOffscreenSurface(IDirectDraw* directDraw, int width, int height) {
     DDSURFACEDESC surfaceDesc;
     std::memset(&surfaceDesc, 0, sizeof surfaceDesc);
     surfaceDesc.dwSize = static_cast<DWORD>(sizeof surfaceDesc);
@@ -87,8 +83,7 @@ IDirectDrawSurface* CreateOffscreenSurface(IDirectDraw* directDraw, int width, i
     return surface;
 }
 
-HRESULT CopyBitmapToSurface(IDirectDrawSurface* surface, HBITMAP bitmap, int width, int height)
-{
+HRESULT CopyBitmapToSurface(IDirectDrawSurface* surface, HBITMAP bitmap, int width, int height) {
     HDC memoryDc = CreateCompatibleDC(nullptr);
     HGDIOBJ previous = SelectObject(memoryDc, bitmap);
 
@@ -104,8 +99,7 @@ HRESULT CopyBitmapToSurface(IDirectDrawSurface* surface, HBITMAP bitmap, int wid
     return result;
 }
 
-HRESULT ReloadBitmapIntoSurface(IDirectDrawSurface* surface, const char* name)
-{
+HRESULT ReloadBitmapIntoSurface(IDirectDrawSurface* surface, const char* name) {
     HBITMAP bitmap = LoadBitmapImage(GetModuleHandleA(nullptr), name, LR_CREATEDIBSECTION);
     if (bitmap == nullptr) {
         bitmap = LoadBitmapImage(nullptr, name, LR_LOADFROMFILE | LR_CREATEDIBSECTION);
@@ -124,8 +118,7 @@ HRESULT ReloadBitmapIntoSurface(IDirectDrawSurface* surface, const char* name)
 }
 
 HRESULT StretchBitmapIntoSurface(IDirectDrawSurface* surface, HBITMAP bitmap, int srcX, int srcY, int srcWidth,
-                                 int srcHeight)
-{
+                                 int srcHeight) {
     if (bitmap == nullptr || surface == nullptr) {
         return E_FAIL;
     }

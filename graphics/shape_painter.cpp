@@ -3,13 +3,11 @@
 
 #include "engine/draw_device.h"
 
-void ShapePainter::Bind(DrawDevice* device)
-{
+void ShapePainter::Bind(DrawDevice* device) {
     drawDevice = device;
 }
 
-void ShapePainter::FillRect(int left, int top, int right, int bottom, COLORREF fillColor, COLORREF penColor)
-{
+void ShapePainter::FillRect(int left, int top, int right, int bottom, COLORREF fillColor, COLORREF penColor) {
     IDirectDrawSurface* backBuffer = drawDevice->backBuffer;
     HDC dc = nullptr;
     if (backBuffer->GetDC(&dc) != DD_OK) {

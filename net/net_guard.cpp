@@ -4,8 +4,7 @@
 #include <windows.h>
 #include <winsock.h>
 
-NetGuard::NetGuard()
-{
+NetGuard::NetGuard() {
     WSADATA wsaData;
     if (WSAStartup(MAKEWORD(1, 1), &wsaData) != 0) {
         MessageBoxA(nullptr, "Error Couldnt Init Winsock!", "Aborting", MB_OK | MB_ICONINFORMATION);
@@ -17,7 +16,6 @@ NetGuard::NetGuard()
     }
 }
 
-NetGuard::~NetGuard()
-{
+NetGuard::~NetGuard() {
     WSACleanup();
 }

@@ -28,13 +28,11 @@ struct Point {
     double x, y;
 };
 
-Colour Mix(Colour from, Colour to, double t)
-{
+Colour Mix(Colour from, Colour to, double t) {
     return {from.r + (to.r - from.r) * t, from.g + (to.g - from.g) * t, from.b + (to.b - from.b) * t};
 }
 
-double Distance(Point a, Point b)
-{
+double Distance(Point a, Point b) {
     return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y));
 }
 
@@ -47,19 +45,16 @@ struct Shape {
     double outlineWidth;
 };
 
-std::function<double(Point)> Circle(Point centre, double radius)
-{
+std::function<double(Point)> Circle(Point centre, double radius) {
     return [=](Point p) { return radius - Distance(p, centre); };
 }
 
-std::function<double(Point)> Box(double left, double top, double right, double bottom)
-{
+std::function<double(Point)> Box(double left, double top, double right, double bottom) {
     return [=](Point p) { return std::min({p.x - left, right - p.x, p.y - top, bottom - p.y}); };
 }
 
 // Vertices in clockwise order on screen (y grows downward).
-std::function<double(Point)> Triangle(Point a, Point b, Point c)
-{
+std::function<double(Point)> Triangle(Point a, Point b, Point c) {
     auto edge = [](Point from, Point to) {
         double dx = to.x - from.x;
         double dy = to.y - from.y;
@@ -72,23 +67,21 @@ std::function<double(Point)> Triangle(Point a, Point b, Point c)
     return [=](Point p) { return std::min({ab(p), bc(p), ca(p)}); };
 }
 
-const std::vector<Shape>& Shapes()
-{
+const std::vector<Shape>& Shapes() {
     static const std::vector<Shape> shapes = {
-        {Box(34, 30, 606, 450), std::nullopt, 6},                                 // frame
-        {Box(64, 292, 238, 420), Colour{64, 210, 220}, 9},                        // cyan block
-        {Box(150, 340, 290, 432), Colour{250, 150, 40}, 9},                       // orange block over it
-        {Circle({150, 138}, 78), Colour{255, 214, 40}, 10},                       // yellow sun
-        {Circle({214, 196}, 34), Colour{236, 72, 96}, 8},                         // red moon on its edge
-        {Triangle({478, 58}, {588, 236}, {368, 236}), Colour{80, 200, 90}, 10},   // green triangle
-        {Circle({506, 362}, 70), Colour{200, 80, 210}, 10},                       // violet disc
-        {Box(380, 388, 470, 440), Colour{250, 235, 120}, 8},                      // pale bar
+        {Box(34, 30, 606, 450), std::nullopt, 6},                                // frame
+        {Box(64, 292, 238, 420), Colour{64, 210, 220}, 9},                       // cyan block
+        {Box(150, 340, 290, 432), Colour{250, 150, 40}, 9},                      // orange block over it
+        {Circle({150, 138}, 78), Colour{255, 214, 40}, 10},                      // yellow sun
+        {Circle({214, 196}, 34), Colour{236, 72, 96}, 8},                        // red moon on its edge
+        {Triangle({478, 58}, {588, 236}, {368, 236}), Colour{80, 200, 90}, 10},  // green triangle
+        {Circle({506, 362}, 70), Colour{200, 80, 210}, 10},                      // violet disc
+        {Box(380, 388, 470, 440), Colour{250, 235, 120}, 8},                     // pale bar
     };
     return shapes;
 }
 
-Colour Background(Point p)
-{
+Colour Background(Point p) {
     // Coral at the top left through magenta to blue at the bottom right.
     const Colour coral{246, 128, 88};
     const Colour magenta{196, 70, 150};
@@ -99,8 +92,7 @@ Colour Background(Point p)
 
 // The centre target: rings 4 pixels wide, chequered by quadrant, with cyan for the light rings of the top-left
 // quadrant so that up and left stay readable at any zoom.
-std::optional<Colour> Target(Point p)
-{
+std::optional<Colour> Target(Point p) {
     const Point centre{kWidth / 2.0, kHeight / 2.0};
     const double ringWidth = 4.0;
     const double radius = 56.0;
@@ -123,8 +115,7 @@ std::optional<Colour> Target(Point p)
     return Colour{28, 60, 150};
 }
 
-Colour Paint(Point p)
-{
+Colour Paint(Point p) {
     Colour colour = Background(p);
     for (const Shape& shape : Shapes()) {
         double depth = shape.depth(p);
@@ -140,14 +131,12 @@ Colour Paint(Point p)
     return Target(p).value_or(colour);
 }
 
-std::uint8_t ToByte(double value)
-{
+std::uint8_t ToByte(double value) {
     return static_cast<std::uint8_t>(std::clamp(std::lround(value), 0L, 255L));
 }
 
 // Rows top to bottom, three bytes per pixel in blue, green, red order.
-std::vector<std::uint8_t> RenderPixels()
-{
+std::vector<std::uint8_t> RenderPixels() {
     std::vector<std::uint8_t> pixels;
     pixels.reserve(static_cast<std::size_t>(kWidth) * kHeight * 3);
     const double samples = kSamplesPerAxis * kSamplesPerAxis;
@@ -168,16 +157,14 @@ std::vector<std::uint8_t> RenderPixels()
     return pixels;
 }
 
-void PutLittleEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes)
-{
+void PutLittleEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) {
         out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
     }
 }
 
 // BITMAPFILEHEADER, BITMAPINFOHEADER (BI_RGB, positive height: bottom-up), then the rows, each padded to 4 bytes.
-std::vector<std::uint8_t> EncodeBmp(const std::vector<std::uint8_t>& topDownPixels)
-{
+std::vector<std::uint8_t> EncodeBmp(const std::vector<std::uint8_t>& topDownPixels) {
     const std::uint32_t rowBytes = kWidth * 3;
     const std::uint32_t stride = (rowBytes + 3) & ~3u;
     const std::uint32_t imageBytes = stride * kHeight;
@@ -212,8 +199,7 @@ std::vector<std::uint8_t> EncodeBmp(const std::vector<std::uint8_t>& topDownPixe
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc != 2) {
         std::cerr << "usage: make_intro_bmp OUTPUT.bmp\n";
         return 2;

@@ -69,15 +69,15 @@ void WriteU16(std::uint8_t* p, std::uint32_t value) {
 
 bool IsKnownHeaderSize(std::uint32_t size) {
     switch (size) {
-    case 12:   // BITMAPCOREHEADER
-    case 40:   // BITMAPINFOHEADER
-    case 52:   // with the colour masks
-    case 56:   // with the colour and alpha masks
-    case 108:  // BITMAPV4HEADER
-    case 124:  // BITMAPV5HEADER
-        return true;
-    default:
-        return false;
+        case 12:   // BITMAPCOREHEADER
+        case 40:   // BITMAPINFOHEADER
+        case 52:   // with the colour masks
+        case 56:   // with the colour and alpha masks
+        case 108:  // BITMAPV4HEADER
+        case 124:  // BITMAPV5HEADER
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -91,17 +91,18 @@ bool IsBitFields(std::uint32_t compression) {
 
 bool IsValidCombination(int bitCount, std::uint32_t compression) {
     switch (compression) {
-    case kBiRgb:
-        return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 || bitCount == 32;
-    case kBiRle8:
-        return bitCount == 8;
-    case kBiRle4:
-        return bitCount == 4;
-    case kBiBitFields:
-    case kBiAlphaBitFields:
-        return bitCount == 16 || bitCount == 32;
-    default:
-        return false;
+        case kBiRgb:
+            return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 ||
+                   bitCount == 32;
+        case kBiRle8:
+            return bitCount == 8;
+        case kBiRle4:
+            return bitCount == 4;
+        case kBiBitFields:
+        case kBiAlphaBitFields:
+            return bitCount == 16 || bitCount == 32;
+        default:
+            return false;
     }
 }
 
@@ -202,8 +203,7 @@ std::optional<BmpHeaders> ReadHeaders(const std::uint8_t* data, std::size_t size
     } else {
         headers.tableEntries = colorsUsed;
     }
-    headers.pixelOffset =
-        offBits != 0 ? offBits : headers.tableOffset + headers.tableEntries * headers.entrySize;
+    headers.pixelOffset = offBits != 0 ? offBits : headers.tableOffset + headers.tableEntries * headers.entrySize;
     if (headers.pixelOffset < headers.tableOffset || headers.pixelOffset >= size) {
         return std::nullopt;
     }
@@ -228,15 +228,15 @@ PixelLayout ChooseLayout(const BmpHeaders& headers) {
 
 std::int64_t BytesPerPixel(PixelLayout layout) {
     switch (layout) {
-    case PixelLayout::Indexed8:
-        return 1;
-    case PixelLayout::Rgb555:
-    case PixelLayout::Rgb565:
-        return 2;
-    case PixelLayout::Rgb888:
-        return 3;
-    case PixelLayout::Xrgb8888:
-        return 4;
+        case PixelLayout::Indexed8:
+            return 1;
+        case PixelLayout::Rgb555:
+        case PixelLayout::Rgb565:
+            return 2;
+        case PixelLayout::Rgb888:
+            return 3;
+        case PixelLayout::Xrgb8888:
+            return 4;
     }
     return 4;
 }
@@ -293,18 +293,18 @@ void DecodePackedRow(const std::uint8_t* src, const BmpHeaders& headers, PixelLa
     for (std::int64_t x = 0; x < headers.width; ++x) {
         const std::uint32_t pixel = headers.bitCount == 16 ? ReadU16(src + 2 * x) : ReadU32(src + 4 * x);
         switch (layout) {
-        case PixelLayout::Rgb555:
-            WriteU16(dst + 2 * x, pixel & 0x7FFF);
-            break;
-        case PixelLayout::Rgb565:
-            WriteU16(dst + 2 * x, pixel);
-            break;
-        default:
-            dst[4 * x] = blue.Extract(pixel);
-            dst[4 * x + 1] = green.Extract(pixel);
-            dst[4 * x + 2] = red.Extract(pixel);
-            dst[4 * x + 3] = 0;
-            break;
+            case PixelLayout::Rgb555:
+                WriteU16(dst + 2 * x, pixel & 0x7FFF);
+                break;
+            case PixelLayout::Rgb565:
+                WriteU16(dst + 2 * x, pixel);
+                break;
+            default:
+                dst[4 * x] = blue.Extract(pixel);
+                dst[4 * x + 1] = green.Extract(pixel);
+                dst[4 * x + 2] = red.Extract(pixel);
+                dst[4 * x + 3] = 0;
+                break;
         }
     }
 }
@@ -364,9 +364,7 @@ public:
     }
 
 private:
-    std::size_t Offset() const {
-        return static_cast<std::size_t>((image_.height - 1 - row_) * image_.pitch + column_);
-    }
+    std::size_t Offset() const { return static_cast<std::size_t>((image_.height - 1 - row_) * image_.pitch + column_); }
 
     DecodedBmp& image_;
     std::int64_t column_ = 0;

@@ -21,22 +21,26 @@ constexpr std::int64_t kMaxFixedStep = std::int64_t{1} << 29;
 
 pixman_format_code_t PixmanFormat(PixelLayout layout) {
     switch (layout) {
-    case PixelLayout::Indexed8:
-        return PIXMAN_c8;
-    case PixelLayout::Rgb555:
-        return PIXMAN_x1r5g5b5;
-    case PixelLayout::Rgb565:
-        return PIXMAN_r5g6b5;
-    case PixelLayout::Rgb888:
-        return PIXMAN_r8g8b8;
-    case PixelLayout::Xrgb8888:
-        break;
+        case PixelLayout::Indexed8:
+            return PIXMAN_c8;
+        case PixelLayout::Rgb555:
+            return PIXMAN_x1r5g5b5;
+        case PixelLayout::Rgb565:
+            return PIXMAN_r5g6b5;
+        case PixelLayout::Rgb888:
+            return PIXMAN_r8g8b8;
+        case PixelLayout::Xrgb8888:
+            break;
     }
     return PIXMAN_x8r8g8b8;
 }
 
-int Expand5(std::uint32_t v) { return static_cast<int>((v << 3) | (v >> 2)); }
-int Expand6(std::uint32_t v) { return static_cast<int>((v << 2) | (v >> 4)); }
+int Expand5(std::uint32_t v) {
+    return static_cast<int>((v << 3) | (v >> 2));
+}
+int Expand6(std::uint32_t v) {
+    return static_cast<int>((v << 2) | (v >> 4));
+}
 
 struct Rgb {
     int r;
@@ -75,8 +79,12 @@ int NearestIndex(const Palette& palette, Rgb color) {
 }
 
 // How far a channel value lies outside [low, high], and how far it is from the further end.
-int AxisGap(int v, int low, int high) { return v < low ? low - v : v > high ? v - high : 0; }
-int AxisReach(int v, int low, int high) { return std::max(v - low, high - v); }
+int AxisGap(int v, int low, int high) {
+    return v < low ? low - v : v > high ? v - high : 0;
+}
+int AxisReach(int v, int low, int high) {
+    return std::max(v - low, high - v);
+}
 
 // pixman's table for a c8 image: the colours, and for each 15-bit colour (r5 g5 b5, as pixman truncates 24-bit
 // colours) the nearest palette index, the lowest on ties. The 15-bit colours are taken in boxes of 4x4x4. For a
@@ -90,9 +98,8 @@ void BuildIndexedTable(const Palette& palette, pixman_indexed_t& table) {
     for (int i = 0; i < 256; ++i) {
         table.rgba[i] = 0xFF000000u | (palette.rgb[i] & 0xFFFFFF);
         colors[i] = FromPaletteEntry(palette.rgb[i]);
-        repeated[i] = std::any_of(palette.rgb, palette.rgb + i, [&](std::uint32_t other) {
-            return ((other ^ palette.rgb[i]) & 0xFFFFFF) == 0;
-        });
+        repeated[i] = std::any_of(palette.rgb, palette.rgb + i,
+                                  [&](std::uint32_t other) { return ((other ^ palette.rgb[i]) & 0xFFFFFF) == 0; });
     }
     struct Candidate {
         int gap;
@@ -150,41 +157,41 @@ const pixman_indexed_t& DefaultIndexedTable() {
 
 std::uint32_t LoadPixel(const std::uint8_t* at, int bitsPerPixel) {
     switch (bitsPerPixel) {
-    case 8:
-        return at[0];
-    case 16: {
-        std::uint16_t value;
-        std::memcpy(&value, at, sizeof value);
-        return value;
-    }
-    case 24:
-        return at[0] | (at[1] << 8) | (at[2] << 16);
-    default: {
-        std::uint32_t value;
-        std::memcpy(&value, at, sizeof value);
-        return value;
-    }
+        case 8:
+            return at[0];
+        case 16: {
+            std::uint16_t value;
+            std::memcpy(&value, at, sizeof value);
+            return value;
+        }
+        case 24:
+            return at[0] | (at[1] << 8) | (at[2] << 16);
+        default: {
+            std::uint32_t value;
+            std::memcpy(&value, at, sizeof value);
+            return value;
+        }
     }
 }
 
 void StorePixel(std::uint8_t* at, int bitsPerPixel, std::uint32_t pixel) {
     switch (bitsPerPixel) {
-    case 8:
-        at[0] = static_cast<std::uint8_t>(pixel);
-        break;
-    case 16: {
-        const auto value = static_cast<std::uint16_t>(pixel);
-        std::memcpy(at, &value, sizeof value);
-        break;
-    }
-    case 24:
-        at[0] = static_cast<std::uint8_t>(pixel);
-        at[1] = static_cast<std::uint8_t>(pixel >> 8);
-        at[2] = static_cast<std::uint8_t>(pixel >> 16);
-        break;
-    default:
-        std::memcpy(at, &pixel, sizeof pixel);
-        break;
+        case 8:
+            at[0] = static_cast<std::uint8_t>(pixel);
+            break;
+        case 16: {
+            const auto value = static_cast<std::uint16_t>(pixel);
+            std::memcpy(at, &value, sizeof value);
+            break;
+        }
+        case 24:
+            at[0] = static_cast<std::uint8_t>(pixel);
+            at[1] = static_cast<std::uint8_t>(pixel >> 8);
+            at[2] = static_cast<std::uint8_t>(pixel >> 16);
+            break;
+        default:
+            std::memcpy(at, &pixel, sizeof pixel);
+            break;
     }
 }
 
@@ -238,7 +245,7 @@ private:
 
 struct AxisPlan {
     AxisMapping map;
-    std::int64_t clipBegin;   // destination indices [clipBegin, clipEnd) lie on the destination canvas,
+    std::int64_t clipBegin;  // destination indices [clipBegin, clipEnd) lie on the destination canvas,
     std::int64_t clipEnd;
     std::int64_t innerBegin;  // and of those, [innerBegin, innerEnd) read from the source canvas
     std::int64_t innerEnd;
@@ -370,11 +377,10 @@ void CompositeRuns(Canvas& dst, const Canvas& src, const AxisPlan& x, const Axis
         {0, 0, pixman_fixed_1},
     }};
     if (pixman_image_set_transform(src.Image(), &transform)) {  // fails only out of memory
-        pixman_image_composite32(PIXMAN_OP_SRC, src.Image(), nullptr, dst.Image(), 0, 0, 0, 0,
-                                 static_cast<std::int32_t>(x.map.dstStart + columns.begin),
-                                 static_cast<std::int32_t>(y.map.dstStart + top),
-                                 static_cast<std::int32_t>(columns.end - columns.begin),
-                                 static_cast<std::int32_t>(bottom - top));
+        pixman_image_composite32(
+            PIXMAN_OP_SRC, src.Image(), nullptr, dst.Image(), 0, 0, 0, 0,
+            static_cast<std::int32_t>(x.map.dstStart + columns.begin), static_cast<std::int32_t>(y.map.dstStart + top),
+            static_cast<std::int32_t>(columns.end - columns.begin), static_cast<std::int32_t>(bottom - top));
     }
 }
 
@@ -402,13 +408,12 @@ void CompositeScaled(Canvas& dst, const Canvas& src, const AxisPlan& x, const Ax
 }
 
 void CompositeUnscaled(Canvas& dst, const Canvas& src, const AxisPlan& x, const AxisPlan& y) {
-    pixman_image_composite32(PIXMAN_OP_SRC, src.Image(), nullptr, dst.Image(),
-                             static_cast<std::int32_t>(x.map.srcStart + x.innerBegin),
-                             static_cast<std::int32_t>(y.map.srcStart + y.innerBegin), 0, 0,
-                             static_cast<std::int32_t>(x.map.dstStart + x.innerBegin),
-                             static_cast<std::int32_t>(y.map.dstStart + y.innerBegin),
-                             static_cast<std::int32_t>(x.innerEnd - x.innerBegin),
-                             static_cast<std::int32_t>(y.innerEnd - y.innerBegin));
+    pixman_image_composite32(
+        PIXMAN_OP_SRC, src.Image(), nullptr, dst.Image(), static_cast<std::int32_t>(x.map.srcStart + x.innerBegin),
+        static_cast<std::int32_t>(y.map.srcStart + y.innerBegin), 0, 0,
+        static_cast<std::int32_t>(x.map.dstStart + x.innerBegin),
+        static_cast<std::int32_t>(y.map.dstStart + y.innerBegin), static_cast<std::int32_t>(x.innerEnd - x.innerBegin),
+        static_cast<std::int32_t>(y.innerEnd - y.innerBegin));
 }
 
 // Raw values mean the same colours on both canvases.
@@ -446,15 +451,15 @@ bool PlanCopy(const Canvas& dst, const RECT& dstRect, const Canvas& src, const R
 
 int BitsPerPixel(PixelLayout layout) {
     switch (layout) {
-    case PixelLayout::Indexed8:
-        return 8;
-    case PixelLayout::Rgb555:
-    case PixelLayout::Rgb565:
-        return 16;
-    case PixelLayout::Rgb888:
-        return 24;
-    case PixelLayout::Xrgb8888:
-        break;
+        case PixelLayout::Indexed8:
+            return 8;
+        case PixelLayout::Rgb555:
+        case PixelLayout::Rgb565:
+            return 16;
+        case PixelLayout::Rgb888:
+            return 24;
+        case PixelLayout::Xrgb8888:
+            break;
     }
     return 32;
 }
@@ -523,37 +528,39 @@ Canvas::~Canvas() {
     }
 }
 
-const Palette& Canvas::Colors() const { return palette_; }
+const Palette& Canvas::Colors() const {
+    return palette_;
+}
 
 std::uint32_t Canvas::MapColor(COLORREF color) const {
     const Rgb c = FromColorRef(color);
     switch (layout_) {
-    case PixelLayout::Indexed8:
-        return static_cast<std::uint32_t>(NearestIndex(palette_, c));
-    case PixelLayout::Rgb555:
-        return static_cast<std::uint32_t>(((c.r >> 3) << 10) | ((c.g >> 3) << 5) | (c.b >> 3));
-    case PixelLayout::Rgb565:
-        return static_cast<std::uint32_t>(((c.r >> 3) << 11) | ((c.g >> 2) << 5) | (c.b >> 3));
-    case PixelLayout::Rgb888:
-    case PixelLayout::Xrgb8888:
-        break;
+        case PixelLayout::Indexed8:
+            return static_cast<std::uint32_t>(NearestIndex(palette_, c));
+        case PixelLayout::Rgb555:
+            return static_cast<std::uint32_t>(((c.r >> 3) << 10) | ((c.g >> 3) << 5) | (c.b >> 3));
+        case PixelLayout::Rgb565:
+            return static_cast<std::uint32_t>(((c.r >> 3) << 11) | ((c.g >> 2) << 5) | (c.b >> 3));
+        case PixelLayout::Rgb888:
+        case PixelLayout::Xrgb8888:
+            break;
     }
     return static_cast<std::uint32_t>((c.r << 16) | (c.g << 8) | c.b);
 }
 
 COLORREF Canvas::PixelColor(std::uint32_t pixel) const {
     switch (layout_) {
-    case PixelLayout::Indexed8: {
-        const Rgb c = FromPaletteEntry(palette_.rgb[pixel & 0xFF]);
-        return RGB(c.r, c.g, c.b);
-    }
-    case PixelLayout::Rgb555:
-        return RGB(Expand5((pixel >> 10) & 31), Expand5((pixel >> 5) & 31), Expand5(pixel & 31));
-    case PixelLayout::Rgb565:
-        return RGB(Expand5((pixel >> 11) & 31), Expand6((pixel >> 5) & 63), Expand5(pixel & 31));
-    case PixelLayout::Rgb888:
-    case PixelLayout::Xrgb8888:
-        break;
+        case PixelLayout::Indexed8: {
+            const Rgb c = FromPaletteEntry(palette_.rgb[pixel & 0xFF]);
+            return RGB(c.r, c.g, c.b);
+        }
+        case PixelLayout::Rgb555:
+            return RGB(Expand5((pixel >> 10) & 31), Expand5((pixel >> 5) & 31), Expand5(pixel & 31));
+        case PixelLayout::Rgb565:
+            return RGB(Expand5((pixel >> 11) & 31), Expand6((pixel >> 5) & 63), Expand5(pixel & 31));
+        case PixelLayout::Rgb888:
+        case PixelLayout::Xrgb8888:
+            break;
     }
     const Rgb c = FromPaletteEntry(pixel);
     return RGB(c.r, c.g, c.b);

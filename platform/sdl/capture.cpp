@@ -13,16 +13,16 @@ namespace {
 
 Uint32 SdlFormat(PixelLayout layout) {
     switch (layout) {
-    case PixelLayout::Indexed8:
-        return SDL_PIXELFORMAT_INDEX8;
-    case PixelLayout::Rgb555:
-        return SDL_PIXELFORMAT_RGB555;
-    case PixelLayout::Rgb565:
-        return SDL_PIXELFORMAT_RGB565;
-    case PixelLayout::Rgb888:
-        return SDL_PIXELFORMAT_BGR24;
-    case PixelLayout::Xrgb8888:
-        return SDL_PIXELFORMAT_RGB888;
+        case PixelLayout::Indexed8:
+            return SDL_PIXELFORMAT_INDEX8;
+        case PixelLayout::Rgb555:
+            return SDL_PIXELFORMAT_RGB555;
+        case PixelLayout::Rgb565:
+            return SDL_PIXELFORMAT_RGB565;
+        case PixelLayout::Rgb888:
+            return SDL_PIXELFORMAT_BGR24;
+        case PixelLayout::Xrgb8888:
+            return SDL_PIXELFORMAT_RGB888;
     }
     return SDL_PIXELFORMAT_UNKNOWN;
 }
@@ -30,9 +30,9 @@ Uint32 SdlFormat(PixelLayout layout) {
 }  // namespace
 
 bool SaveBmp(const Canvas& canvas, const std::string& path) {
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
-        const_cast<std::uint8_t*>(canvas.Bits()), canvas.Width(), canvas.Height(), canvas.BitsPerPixel(),
-        canvas.Pitch(), SdlFormat(canvas.Layout()));
+    SDL_Surface* surface =
+        SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint8_t*>(canvas.Bits()), canvas.Width(), canvas.Height(),
+                                           canvas.BitsPerPixel(), canvas.Pitch(), SdlFormat(canvas.Layout()));
     if (!surface) {
         return false;
     }

@@ -30,11 +30,13 @@ public:
     }
 
     ULONG STDMETHODCALLTYPE AddRef() override {
-        return relay::Call(addRefName_.c_str(), [&] { return ++references_; }, Self());
+        return relay::Call(
+            addRefName_.c_str(), [&] { return ++references_; }, Self());
     }
 
     ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = relay::Call(releaseName_.c_str(), [&] { return --references_; }, Self());
+        const ULONG left = relay::Call(
+            releaseName_.c_str(), [&] { return --references_; }, Self());
         if (left == 0) {
             delete this;
         }

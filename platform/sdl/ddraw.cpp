@@ -34,8 +34,8 @@ public:
 
     HRESULT STDMETHODCALLTYPE SetCooperativeLevel(HWND hWnd, DWORD dwFlags) override {
         return relay::CallHr(
-            "IDirectDraw::SetCooperativeLevel", [&] { return SetCooperativeLevelImpl(hWnd, dwFlags); },
-            Self(), static_cast<const void*>(hWnd), relay::Hex(dwFlags));
+            "IDirectDraw::SetCooperativeLevel", [&] { return SetCooperativeLevelImpl(hWnd, dwFlags); }, Self(),
+            static_cast<const void*>(hWnd), relay::Hex(dwFlags));
     }
 
     HRESULT STDMETHODCALLTYPE SetDisplayMode(DWORD dwWidth, DWORD dwHeight, DWORD dwBPP) override {
@@ -116,8 +116,8 @@ private:
         if (flipping) {
             const DWORD backCaps = (caps & ~(DDSCAPS_PRIMARYSURFACE | DDSCAPS_VISIBLE)) | DDSCAPS_BACKBUFFER |
                                    DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM;
-            primary->AttachBackBuffer(new Surface(display::ScreenWidth(), display::ScreenHeight(),
-                                                  display::ScreenLayout(), backCaps));
+            primary->AttachBackBuffer(
+                new Surface(display::ScreenWidth(), display::ScreenHeight(), display::ScreenLayout(), backCaps));
         }
         primary_ = primary;
         primary->SetOwnerSlot(&primary_);
@@ -135,9 +135,10 @@ private:
         if (desc.dwWidth > 16384 || desc.dwHeight > 16384) {
             return Fail(DDERR_OUTOFMEMORY);
         }
-        const DWORD memory = (desc.ddsCaps.dwCaps & DDSCAPS_SYSTEMMEMORY) ? 0 : DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM;
-        auto* surface = new Surface(int(desc.dwWidth), int(desc.dwHeight), display::ScreenLayout(),
-                                    desc.ddsCaps.dwCaps | memory);
+        const DWORD memory =
+            (desc.ddsCaps.dwCaps & DDSCAPS_SYSTEMMEMORY) ? 0 : DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM;
+        auto* surface =
+            new Surface(int(desc.dwWidth), int(desc.dwHeight), display::ScreenLayout(), desc.ddsCaps.dwCaps | memory);
         if (!surface->Valid()) {
             delete surface;
             return Fail(DDERR_OUTOFMEMORY);

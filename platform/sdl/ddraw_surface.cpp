@@ -16,35 +16,37 @@ bool Inside(const RECT& rect, const Canvas& canvas) {
            rect.left <= rect.right && rect.top <= rect.bottom;
 }
 
-RECT Whole(const Canvas& canvas) { return RECT{0, 0, canvas.Width(), canvas.Height()}; }
+RECT Whole(const Canvas& canvas) {
+    return RECT{0, 0, canvas.Width(), canvas.Height()};
+}
 
 DDPIXELFORMAT FormatOf(PixelLayout layout) {
     DDPIXELFORMAT format{};
     format.dwSize = sizeof format;
     format.dwRGBBitCount = static_cast<DWORD>(BitsPerPixel(layout));
     switch (layout) {
-    case PixelLayout::Indexed8:
-        format.dwFlags = DDPF_RGB | DDPF_PALETTEINDEXED8;
-        break;
-    case PixelLayout::Rgb555:
-        format.dwFlags = DDPF_RGB;
-        format.dwRBitMask = 0x7C00;
-        format.dwGBitMask = 0x03E0;
-        format.dwBBitMask = 0x001F;
-        break;
-    case PixelLayout::Rgb565:
-        format.dwFlags = DDPF_RGB;
-        format.dwRBitMask = 0xF800;
-        format.dwGBitMask = 0x07E0;
-        format.dwBBitMask = 0x001F;
-        break;
-    case PixelLayout::Rgb888:
-    case PixelLayout::Xrgb8888:
-        format.dwFlags = DDPF_RGB;
-        format.dwRBitMask = 0xFF0000;
-        format.dwGBitMask = 0x00FF00;
-        format.dwBBitMask = 0x0000FF;
-        break;
+        case PixelLayout::Indexed8:
+            format.dwFlags = DDPF_RGB | DDPF_PALETTEINDEXED8;
+            break;
+        case PixelLayout::Rgb555:
+            format.dwFlags = DDPF_RGB;
+            format.dwRBitMask = 0x7C00;
+            format.dwGBitMask = 0x03E0;
+            format.dwBBitMask = 0x001F;
+            break;
+        case PixelLayout::Rgb565:
+            format.dwFlags = DDPF_RGB;
+            format.dwRBitMask = 0xF800;
+            format.dwGBitMask = 0x07E0;
+            format.dwBBitMask = 0x001F;
+            break;
+        case PixelLayout::Rgb888:
+        case PixelLayout::Xrgb8888:
+            format.dwFlags = DDPF_RGB;
+            format.dwRBitMask = 0xFF0000;
+            format.dwGBitMask = 0x00FF00;
+            format.dwBBitMask = 0x0000FF;
+            break;
     }
     return format;
 }
@@ -57,7 +59,8 @@ std::uint32_t PixelMask(const Canvas& canvas) {
 }  // namespace
 
 Surface::Surface(int width, int height, PixelLayout layout, DWORD caps)
-    : ComObject("IDirectDrawSurface", "surface"), caps_(caps),
+    : ComObject("IDirectDrawSurface", "surface"),
+      caps_(caps),
       canvas_(std::make_unique<Canvas>(width, height, layout)) {
     display::Track(this);
 }
@@ -97,8 +100,8 @@ HRESULT Surface::Blt(LPRECT lpDestRect, LPDIRECTDRAWSURFACE lpDDSrcSurface, LPRE
     return relay::CallHr(
         "IDirectDrawSurface::Blt",
         [&] { return BltImpl(lpDestRect, static_cast<Surface*>(lpDDSrcSurface), lpSrcRect, dwFlags, lpDDBltFx); },
-        Self(), static_cast<const RECT*>(lpDestRect),
-        static_cast<const void*>(lpDDSrcSurface), static_cast<const RECT*>(lpSrcRect), relay::Hex(dwFlags),
+        Self(), static_cast<const RECT*>(lpDestRect), static_cast<const void*>(lpDDSrcSurface),
+        static_cast<const RECT*>(lpSrcRect), relay::Hex(dwFlags),
         lpDDBltFx ? relay::Hex(lpDDBltFx->dwFillColor) : relay::Hex(0));
 }
 
@@ -136,8 +139,8 @@ HRESULT Surface::BltImpl(LPRECT destRect, Surface* source, LPRECT sourceRect, DW
     if (source == this || from->Layout() != canvas_->Layout()) {
         // Read from a copy in this surface's layout: within one surface the source must not change while it is
         // read, and a surface made before a mode change holds another layout.
-        copy = std::make_unique<Canvas>(src.right - src.left, src.bottom - src.top, canvas_->Layout(),
-                                        &canvas_->Colors());
+        copy =
+            std::make_unique<Canvas>(src.right - src.left, src.bottom - src.top, canvas_->Layout(), &canvas_->Colors());
         if (!copy->Valid()) {
             return DDERR_OUTOFMEMORY;
         }
@@ -156,9 +159,8 @@ HRESULT Surface::BltImpl(LPRECT destRect, Surface* source, LPRECT sourceRect, DW
 
 HRESULT Surface::Flip(LPDIRECTDRAWSURFACE lpDDSurfaceTargetOverride, DWORD dwFlags) {
     return relay::CallHr(
-        "IDirectDrawSurface::Flip", [&] { return FlipImpl(lpDDSurfaceTargetOverride); },
-        Self(), static_cast<const void*>(lpDDSurfaceTargetOverride),
-        relay::Hex(dwFlags));
+        "IDirectDrawSurface::Flip", [&] { return FlipImpl(lpDDSurfaceTargetOverride); }, Self(),
+        static_cast<const void*>(lpDDSurfaceTargetOverride), relay::Hex(dwFlags));
 }
 
 HRESULT Surface::FlipImpl(LPDIRECTDRAWSURFACE target) {
@@ -194,13 +196,12 @@ HRESULT Surface::GetAttachedSurface(LPDDSCAPS lpDDSCaps, LPDIRECTDRAWSURFACE* lp
             *lplpDDAttachedSurface = backBuffer_;
             return DD_OK;
         },
-        Self(), relay::Hex(lpDDSCaps ? lpDDSCaps->dwCaps : 0),
-        lplpDDAttachedSurface);
+        Self(), relay::Hex(lpDDSCaps ? lpDDSCaps->dwCaps : 0), lplpDDAttachedSurface);
 }
 
 HRESULT Surface::GetDC(HDC* lphDC) {
-    return relay::CallHr("IDirectDrawSurface::GetDC", [&] { return GetDCImpl(lphDC); },
-                       Self(), lphDC);
+    return relay::CallHr(
+        "IDirectDrawSurface::GetDC", [&] { return GetDCImpl(lphDC); }, Self(), lphDC);
 }
 
 HRESULT Surface::GetDCImpl(HDC* dc) {
@@ -223,8 +224,8 @@ HRESULT Surface::GetDCImpl(HDC* dc) {
 }
 
 HRESULT Surface::ReleaseDC(HDC hDC) {
-    return relay::CallHr("IDirectDrawSurface::ReleaseDC", [&] { return ReleaseDCImpl(hDC); },
-                       Self(), static_cast<const void*>(hDC));
+    return relay::CallHr(
+        "IDirectDrawSurface::ReleaseDC", [&] { return ReleaseDCImpl(hDC); }, Self(), static_cast<const void*>(hDC));
 }
 
 HRESULT Surface::ReleaseDCImpl(HDC dc) {
@@ -273,14 +274,14 @@ void Surface::Describe(DDSURFACEDESC& desc) const {
 }
 
 HRESULT Surface::IsLost() {
-    return relay::CallHr("IDirectDrawSurface::IsLost", [&] { return lost_ ? DDERR_SURFACELOST : DD_OK; },
-                       Self());
+    return relay::CallHr(
+        "IDirectDrawSurface::IsLost", [&] { return lost_ ? DDERR_SURFACELOST : DD_OK; }, Self());
 }
 
 HRESULT Surface::Lock(LPRECT lpDestRect, LPDDSURFACEDESC lpDDSurfaceDesc, DWORD dwFlags, HANDLE) {
-    return relay::CallHr("IDirectDrawSurface::Lock", [&] { return LockImpl(lpDestRect, lpDDSurfaceDesc); },
-                       Self(), static_cast<const RECT*>(lpDestRect),
-                       relay::Hex(dwFlags));
+    return relay::CallHr(
+        "IDirectDrawSurface::Lock", [&] { return LockImpl(lpDestRect, lpDDSurfaceDesc); }, Self(),
+        static_cast<const RECT*>(lpDestRect), relay::Hex(dwFlags));
 }
 
 HRESULT Surface::LockImpl(LPRECT rect, LPDDSURFACEDESC desc) {
@@ -318,8 +319,8 @@ HRESULT Surface::Unlock(LPVOID lpSurfaceData) {
 }
 
 HRESULT Surface::Restore() {
-    return relay::CallHr("IDirectDrawSurface::Restore", [&] { return RestoreImpl(); },
-                       Self());
+    return relay::CallHr(
+        "IDirectDrawSurface::Restore", [&] { return RestoreImpl(); }, Self());
 }
 
 HRESULT Surface::RestoreImpl() {
@@ -348,8 +349,7 @@ HRESULT Surface::SetColorKey(DWORD dwFlags, LPDDCOLORKEY lpDDColorKey) {
             colorKey_ = lpDDColorKey ? *lpDDColorKey : DDCOLORKEY{};
             return DD_OK;
         },
-        Self(), relay::Hex(dwFlags),
-        relay::Hex(lpDDColorKey ? lpDDColorKey->dwColorSpaceLowValue : 0));
+        Self(), relay::Hex(dwFlags), relay::Hex(lpDDColorKey ? lpDDColorKey->dwColorSpaceLowValue : 0));
 }
 
 }  // namespace plat

@@ -56,8 +56,8 @@ private:
 
     DWORD caps_;
     std::unique_ptr<Canvas> canvas_;
-    Surface* backBuffer_ = nullptr;  // owned reference, on a primary surface
-    Surface* frontBuffer_ = nullptr; // the primary this back buffer belongs to
+    Surface* backBuffer_ = nullptr;   // owned reference, on a primary surface
+    Surface* frontBuffer_ = nullptr;  // the primary this back buffer belongs to
     bool lost_ = false;
     bool locked_ = false;
     gdi::DC* dc_ = nullptr;

@@ -17,13 +17,21 @@ void SetFailpoint(const std::string& call, std::int64_t result, int onlyCall) {
     relay::SetFailpoint(call, result, onlyCall);
 }
 
-void ClearFailpoints() { relay::ClearFailpoints(); }
+void ClearFailpoints() {
+    relay::ClearFailpoints();
+}
 
-void StartTraceCapture() { relay::StartCapture(); }
+void StartTraceCapture() {
+    relay::StartCapture();
+}
 
-std::vector<std::string> TakeTrace() { return relay::TakeCapture(); }
+std::vector<std::string> TakeTrace() {
+    return relay::TakeCapture();
+}
 
-std::string TakeDebugOutput() { return plat::TakeDebugText(); }
+std::string TakeDebugOutput() {
+    return plat::TakeDebugText();
+}
 
 GdiCounts LiveGdiObjects() {
     using plat::gdi::Kind;
@@ -32,9 +40,13 @@ GdiCounts LiveGdiObjects() {
                      LiveCount(Kind::DC)};
 }
 
-int LiveSurfaces() { return plat::display::TrackedCount(); }
+int LiveSurfaces() {
+    return plat::display::TrackedCount();
+}
 
-void SetWinsockVersion(WORD version) { plat::CurrentSettings().winsockVersion = version; }
+void SetWinsockVersion(WORD version) {
+    plat::CurrentSettings().winsockVersion = version;
+}
 
 void ResetPlatform() {
     plat::windows::DestroyAll();

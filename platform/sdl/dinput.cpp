@@ -38,16 +38,22 @@ void Set(int scanCode, bool down) {
     }
 }
 
-const std::uint8_t* State() { return keys; }
+const std::uint8_t* State() {
+    return keys;
+}
 
-void ReleaseAll() { std::memset(keys, 0, sizeof keys); }
+void ReleaseAll() {
+    std::memset(keys, 0, sizeof keys);
+}
 
 }  // namespace plat::keyboard
 
 namespace plat {
 namespace {
 
-bool SameGuid(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool SameGuid(const GUID& a, const GUID& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 class Keyboard final : public ComObject<IDirectInputDeviceA> {
 public:
@@ -130,7 +136,6 @@ public:
     }
 
 private:
-
     bool formatSet_ = false;
     bool acquired_ = false;
     bool foregroundOnly_ = false;

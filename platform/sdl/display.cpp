@@ -46,25 +46,31 @@ void Pace(State& state) {
 
 }  // namespace
 
-int ScreenWidth() { return TheState().width; }
-int ScreenHeight() { return TheState().height; }
-int ScreenBitsPerPixel() { return TheState().bitsPerPixel; }
+int ScreenWidth() {
+    return TheState().width;
+}
+int ScreenHeight() {
+    return TheState().height;
+}
+int ScreenBitsPerPixel() {
+    return TheState().bitsPerPixel;
+}
 
 PixelLayout ScreenLayout() {
     switch (TheState().bitsPerPixel) {
-    case 8:
-        return PixelLayout::Indexed8;
-    case 16:
-        return PixelLayout::Rgb565;
-    case 24:
-        return PixelLayout::Rgb888;
-    default:
-        return PixelLayout::Xrgb8888;
+        case 8:
+            return PixelLayout::Indexed8;
+        case 16:
+            return PixelLayout::Rgb565;
+        case 24:
+            return PixelLayout::Rgb888;
+        default:
+            return PixelLayout::Xrgb8888;
     }
 }
 
 bool SetMode(int width, int height, int bitsPerPixel) {
-    static const int sizes[][2] = {{320, 200}, {320, 240}, {512, 384}, {640, 400},   {640, 480},
+    static const int sizes[][2] = {{320, 200}, {320, 240},  {512, 384},  {640, 400},   {640, 480},
                                    {800, 600}, {1024, 768}, {1280, 720}, {1280, 1024}, {1920, 1080}};
     const bool knownSize = std::any_of(std::begin(sizes), std::end(sizes),
                                        [&](const int* size) { return size[0] == width && size[1] == height; });
@@ -79,8 +85,12 @@ bool SetMode(int width, int height, int bitsPerPixel) {
     return true;
 }
 
-HWND ExclusiveOwner() { return TheState().owner; }
-void SetExclusiveOwner(HWND hwnd) { TheState().owner = hwnd; }
+HWND ExclusiveOwner() {
+    return TheState().owner;
+}
+void SetExclusiveOwner(HWND hwnd) {
+    TheState().owner = hwnd;
+}
 
 void WindowDestroyed(HWND hwnd) {
     State& state = TheState();
@@ -89,16 +99,22 @@ void WindowDestroyed(HWND hwnd) {
     }
 }
 
-void Track(Losable* surface) { TheState().surfaces.push_back(surface); }
+void Track(Losable* surface) {
+    TheState().surfaces.push_back(surface);
+}
 
 void Untrack(Losable* surface) {
     auto& surfaces = TheState().surfaces;
     surfaces.erase(std::remove(surfaces.begin(), surfaces.end(), surface), surfaces.end());
 }
 
-int TrackedCount() { return static_cast<int>(TheState().surfaces.size()); }
+int TrackedCount() {
+    return static_cast<int>(TheState().surfaces.size());
+}
 
-bool CanRestore() { return !TheState().owner || windows::AppActive(); }
+bool CanRestore() {
+    return !TheState().owner || windows::AppActive();
+}
 
 void AppActivated(bool active) {
     State& state = TheState();
@@ -111,9 +127,15 @@ void AppActivated(bool active) {
     }
 }
 
-void LendDC(const gdi::DC* dc) { TheState().lentDCs.insert(dc); }
-void ReturnDC(const gdi::DC* dc) { TheState().lentDCs.erase(dc); }
-bool IsSurfaceDC(const gdi::DC* dc) { return TheState().lentDCs.count(dc) != 0; }
+void LendDC(const gdi::DC* dc) {
+    TheState().lentDCs.insert(dc);
+}
+void ReturnDC(const gdi::DC* dc) {
+    TheState().lentDCs.erase(dc);
+}
+bool IsSurfaceDC(const gdi::DC* dc) {
+    return TheState().lentDCs.count(dc) != 0;
+}
 
 void FrameShown(const Canvas& front) {
     State& state = TheState();
@@ -122,7 +144,9 @@ void FrameShown(const Canvas& front) {
     Pace(state);
 }
 
-int FramesShown() { return TheState().frames; }
+int FramesShown() {
+    return TheState().frames;
+}
 
 void Reset() {
     State& state = TheState();

@@ -15,7 +15,9 @@ namespace {
 constexpr DWORD kLegacyBufferDescSize = offsetof(DSBUFFERDESC, guid3DAlgorithm);
 
 // Nothing is mixed into the primary buffer: it plays silence.
-void Silence(void*, Uint8* stream, int length) { std::memset(stream, 0, static_cast<std::size_t>(length)); }
+void Silence(void*, Uint8* stream, int length) {
+    std::memset(stream, 0, static_cast<std::size_t>(length));
+}
 
 class PrimaryBuffer final : public ComObject<IDirectSoundBuffer> {
 public:

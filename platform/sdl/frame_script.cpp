@@ -73,20 +73,20 @@ std::deque<Entry>& Script() {
 
 void Run(const Entry& entry) {
     switch (entry.action) {
-    case Action::Key:
-        PressKey(entry.key);
-        break;
-    case Action::Deactivate:
-        windows::SetAppActive(false);
-        break;
-    case Action::Activate:
-        windows::SetAppActive(true);
-        break;
-    case Action::Close:
-        if (const windows::Window* window = windows::MainWindow()) {
-            queue::Post(window->handle, WM_CLOSE, 0, 0);
-        }
-        break;
+        case Action::Key:
+            PressKey(entry.key);
+            break;
+        case Action::Deactivate:
+            windows::SetAppActive(false);
+            break;
+        case Action::Activate:
+            windows::SetAppActive(true);
+            break;
+        case Action::Close:
+            if (const windows::Window* window = windows::MainWindow()) {
+                queue::Post(window->handle, WM_CLOSE, 0, 0);
+            }
+            break;
     }
 }
 
@@ -109,7 +109,9 @@ bool Deliver(bool waiting) {
     return ran;
 }
 
-bool Pending() { return !Script().empty(); }
+bool Pending() {
+    return !Script().empty();
+}
 
 int VirtualKey(const std::string& name) {
     std::string upper = name;
@@ -120,8 +122,8 @@ int VirtualKey(const std::string& name) {
     static const struct {
         const char* name;
         int key;
-    } named[] = {{"ESCAPE", VK_ESCAPE}, {"ESC", VK_ESCAPE},     {"SPACE", VK_SPACE}, {"RETURN", VK_RETURN},
-                 {"ENTER", VK_RETURN},  {"TAB", VK_TAB},        {"BACK", VK_BACK},   {"SNAPSHOT", VK_SNAPSHOT},
+    } named[] = {{"ESCAPE", VK_ESCAPE}, {"ESC", VK_ESCAPE},      {"SPACE", VK_SPACE}, {"RETURN", VK_RETURN},
+                 {"ENTER", VK_RETURN},  {"TAB", VK_TAB},         {"BACK", VK_BACK},   {"SNAPSHOT", VK_SNAPSHOT},
                  {"ALT", VK_MENU},      {"CONTROL", VK_CONTROL}, {"SHIFT", VK_SHIFT}};
     for (const auto& entry : named) {
         if (upper == entry.name) {
@@ -158,26 +160,26 @@ int ScanCode(int virtualKey) {
         return 0x3B + virtualKey - (VK_F4 - 3);  // F1..F10
     }
     switch (virtualKey) {
-    case VK_ESCAPE:
-        return 0x01;
-    case VK_BACK:
-        return 0x0E;
-    case VK_TAB:
-        return 0x0F;
-    case VK_RETURN:
-        return 0x1C;
-    case VK_CONTROL:
-        return 0x1D;
-    case VK_SHIFT:
-        return 0x2A;
-    case VK_MENU:
-        return 0x38;
-    case VK_SPACE:
-        return 0x39;
-    case VK_SNAPSHOT:
-        return 0xB7;
-    default:
-        return 0;
+        case VK_ESCAPE:
+            return 0x01;
+        case VK_BACK:
+            return 0x0E;
+        case VK_TAB:
+            return 0x0F;
+        case VK_RETURN:
+            return 0x1C;
+        case VK_CONTROL:
+            return 0x1D;
+        case VK_SHIFT:
+            return 0x2A;
+        case VK_MENU:
+            return 0x38;
+        case VK_SPACE:
+            return 0x39;
+        case VK_SNAPSHOT:
+            return 0xB7;
+        default:
+            return 0;
     }
 }
 

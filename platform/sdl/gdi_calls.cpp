@@ -29,34 +29,35 @@ int GetObjectImpl(HANDLE handle, int size, LPVOID buffer) {
         return needed;
     };
     switch (object->kind) {
-    case Kind::Brush: {
-        const auto* brush = static_cast<gdi::Brush*>(object);
-        LOGBRUSH record{brush->hollow ? UINT(BS_NULL) : UINT(BS_SOLID), brush->color, 0};
-        return give(record);
-    }
-    case Kind::Pen: {
-        const auto* pen = static_cast<gdi::Pen*>(object);
-        LOGPEN record{UINT(pen->style), POINT{pen->width, 0}, pen->color};
-        return give(record);
-    }
-    case Kind::Font:
-        return give(static_cast<gdi::Font*>(object)->attributes);
-    case Kind::Bitmap: {
-        const auto* bitmap = static_cast<gdi::Bitmap*>(object);
-        const Canvas& canvas = *bitmap->canvas;
-        BITMAP record{};
-        record.bmWidth = canvas.Width();
-        record.bmHeight = canvas.Height();
-        // Rows of a DIB section are padded to 4 bytes, those of a device-dependent bitmap to 2.
-        const int rowAlignBits = bitmap->dibSection ? 32 : 16;
-        record.bmWidthBytes = (canvas.Width() * bitmap->bitsPixel + rowAlignBits - 1) / rowAlignBits * (rowAlignBits / 8);
-        record.bmPlanes = 1;
-        record.bmBitsPixel = static_cast<WORD>(bitmap->bitsPixel);
-        record.bmBits = bitmap->dibSection ? const_cast<std::uint8_t*>(canvas.Bits()) : nullptr;
-        return give(record);
-    }
-    case Kind::DC:
-        return 0;
+        case Kind::Brush: {
+            const auto* brush = static_cast<gdi::Brush*>(object);
+            LOGBRUSH record{brush->hollow ? UINT(BS_NULL) : UINT(BS_SOLID), brush->color, 0};
+            return give(record);
+        }
+        case Kind::Pen: {
+            const auto* pen = static_cast<gdi::Pen*>(object);
+            LOGPEN record{UINT(pen->style), POINT{pen->width, 0}, pen->color};
+            return give(record);
+        }
+        case Kind::Font:
+            return give(static_cast<gdi::Font*>(object)->attributes);
+        case Kind::Bitmap: {
+            const auto* bitmap = static_cast<gdi::Bitmap*>(object);
+            const Canvas& canvas = *bitmap->canvas;
+            BITMAP record{};
+            record.bmWidth = canvas.Width();
+            record.bmHeight = canvas.Height();
+            // Rows of a DIB section are padded to 4 bytes, those of a device-dependent bitmap to 2.
+            const int rowAlignBits = bitmap->dibSection ? 32 : 16;
+            record.bmWidthBytes =
+                (canvas.Width() * bitmap->bitsPixel + rowAlignBits - 1) / rowAlignBits * (rowAlignBits / 8);
+            record.bmPlanes = 1;
+            record.bmBitsPixel = static_cast<WORD>(bitmap->bitsPixel);
+            record.bmBits = bitmap->dibSection ? const_cast<std::uint8_t*>(canvas.Bits()) : nullptr;
+            return give(record);
+        }
+        case Kind::DC:
+            return 0;
     }
     return 0;
 }
@@ -64,7 +65,8 @@ int GetObjectImpl(HANDLE handle, int size, LPVOID buffer) {
 }  // namespace
 
 HGDIOBJ WINAPI GetStockObject(int i) {
-    return relay::Call("GetStockObject", [&] { return i == gdi::kDefaultBitmap ? nullptr : gdi::Stock(i); }, i);
+    return relay::Call(
+        "GetStockObject", [&] { return i == gdi::kDefaultBitmap ? nullptr : gdi::Stock(i); }, i);
 }
 
 HBRUSH WINAPI CreateSolidBrush(COLORREF color) {
@@ -95,8 +97,8 @@ HPEN WINAPI CreatePen(int iStyle, int cWidth, COLORREF color) {
 }
 
 HFONT WINAPI CreateFontA(int cHeight, int cWidth, int cEscapement, int cOrientation, int cWeight, DWORD bItalic,
-                         DWORD bUnderline, DWORD bStrikeOut, DWORD iCharSet, DWORD iOutPrecision,
-                         DWORD iClipPrecision, DWORD iQuality, DWORD iPitchAndFamily, LPCSTR pszFaceName) {
+                         DWORD bUnderline, DWORD bStrikeOut, DWORD iCharSet, DWORD iOutPrecision, DWORD iClipPrecision,
+                         DWORD iQuality, DWORD iPitchAndFamily, LPCSTR pszFaceName) {
     return relay::Call(
         "CreateFontA",
         [&] {
@@ -120,8 +122,8 @@ HFONT WINAPI CreateFontA(int cHeight, int cWidth, int cEscapement, int cOrientat
             }
             return static_cast<HFONT>(gdi::Add(std::move(font), "font"));
         },
-        cHeight, cWidth, cEscapement, cOrientation, cWeight, bItalic, bUnderline, bStrikeOut, iCharSet,
-        iOutPrecision, iClipPrecision, iQuality, iPitchAndFamily, relay::Text{pszFaceName});
+        cHeight, cWidth, cEscapement, cOrientation, cWeight, bItalic, bUnderline, bStrikeOut, iCharSet, iOutPrecision,
+        iClipPrecision, iQuality, iPitchAndFamily, relay::Text{pszFaceName});
 }
 
 HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
@@ -150,7 +152,8 @@ BOOL WINAPI DeleteObject(HGDIOBJ ho) {
 }
 
 int WINAPI GetObjectA(HANDLE h, int c, LPVOID pv) {
-    return relay::Call("GetObjectA", [&] { return GetObjectImpl(h, c, pv); }, h, c);
+    return relay::Call(
+        "GetObjectA", [&] { return GetObjectImpl(h, c, pv); }, h, c);
 }
 
 HDC WINAPI CreateCompatibleDC(HDC hdc) {
@@ -193,16 +196,16 @@ int WINAPI GetDeviceCaps(HDC hdc, int index) {
                 return 0;
             }
             switch (index) {
-            case BITSPIXEL:
-                return dc->bitsPixel;
-            case PLANES:
-                return 1;
-            case HORZRES:
-                return dc->target ? dc->target->Width() : display::ScreenWidth();
-            case VERTRES:
-                return dc->target ? dc->target->Height() : display::ScreenHeight();
-            default:
-                return 0;
+                case BITSPIXEL:
+                    return dc->bitsPixel;
+                case PLANES:
+                    return 1;
+                case HORZRES:
+                    return dc->target ? dc->target->Width() : display::ScreenWidth();
+                case VERTRES:
+                    return dc->target ? dc->target->Height() : display::ScreenHeight();
+                default:
+                    return 0;
             }
         },
         static_cast<const void*>(hdc), index);

@@ -106,14 +106,15 @@ int WINAPI ReleaseDC(HWND hWnd, HDC hDC) {
 }
 
 BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom) {
-    return relay::Call("Rectangle", [&] { return DrawRectangle(hdc, left, top, right, bottom); },
-                       static_cast<const void*>(hdc), left, top, right, bottom);
+    return relay::Call(
+        "Rectangle", [&] { return DrawRectangle(hdc, left, top, right, bottom); }, static_cast<const void*>(hdc), left,
+        top, right, bottom);
 }
 
 BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop) {
-    return relay::Call("BitBlt", [&] { return Stretch(hdc, x, y, cx, cy, hdcSrc, x1, y1, cx, cy, rop); },
-                       static_cast<const void*>(hdc), x, y, cx, cy, static_cast<const void*>(hdcSrc), x1, y1,
-                       relay::Hex(rop));
+    return relay::Call(
+        "BitBlt", [&] { return Stretch(hdc, x, y, cx, cy, hdcSrc, x1, y1, cx, cy, rop); },
+        static_cast<const void*>(hdc), x, y, cx, cy, static_cast<const void*>(hdcSrc), x1, y1, relay::Hex(rop));
 }
 
 BOOL WINAPI StretchBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, int xSrc, int ySrc,

@@ -24,52 +24,52 @@ Object* MakeStock(int index) {
     std::unique_ptr<Object> object;
     const char* name = nullptr;
     switch (index) {
-    case WHITE_BRUSH:
-    case LTGRAY_BRUSH:
-    case GRAY_BRUSH:
-    case DKGRAY_BRUSH:
-    case BLACK_BRUSH:
-    case NULL_BRUSH: {
-        static const COLORREF colors[] = {0xFFFFFF, 0xC0C0C0, 0x808080, 0x404040, 0x000000, 0x000000};
-        static const char* names[] = {"WHITE_BRUSH", "LTGRAY_BRUSH", "GRAY_BRUSH", "DKGRAY_BRUSH", "BLACK_BRUSH",
-                                      "NULL_BRUSH"};
-        auto brush = std::make_unique<Brush>();
-        brush->color = colors[index];
-        brush->hollow = index == NULL_BRUSH;
-        name = names[index];
-        object = std::move(brush);
-        break;
-    }
-    case WHITE_PEN:
-    case BLACK_PEN:
-    case NULL_PEN: {
-        auto pen = std::make_unique<Pen>();
-        pen->color = index == WHITE_PEN ? 0xFFFFFF : 0;
-        pen->style = index == NULL_PEN ? PS_NULL : PS_SOLID;
-        name = index == WHITE_PEN ? "WHITE_PEN" : index == BLACK_PEN ? "BLACK_PEN" : "NULL_PEN";
-        object = std::move(pen);
-        break;
-    }
-    case SYSTEM_FONT: {
-        auto font = std::make_unique<Font>();
-        font->attributes.lfHeight = 16;
-        font->attributes.lfWeight = FW_BOLD;
-        std::strcpy(font->attributes.lfFaceName, "System");
-        name = "SYSTEM_FONT";
-        object = std::move(font);
-        break;
-    }
-    case kDefaultBitmap: {
-        auto bitmap = std::make_unique<Bitmap>();
-        static const Palette monochrome = {{0x000000, 0xFFFFFF}};
-        bitmap->canvas = std::make_unique<Canvas>(1, 1, PixelLayout::Indexed8, &monochrome);
-        bitmap->bitsPixel = 1;
-        name = "DEFAULT_BITMAP";
-        object = std::move(bitmap);
-        break;
-    }
-    default:
-        return nullptr;
+        case WHITE_BRUSH:
+        case LTGRAY_BRUSH:
+        case GRAY_BRUSH:
+        case DKGRAY_BRUSH:
+        case BLACK_BRUSH:
+        case NULL_BRUSH: {
+            static const COLORREF colors[] = {0xFFFFFF, 0xC0C0C0, 0x808080, 0x404040, 0x000000, 0x000000};
+            static const char* names[] = {"WHITE_BRUSH",  "LTGRAY_BRUSH", "GRAY_BRUSH",
+                                          "DKGRAY_BRUSH", "BLACK_BRUSH",  "NULL_BRUSH"};
+            auto brush = std::make_unique<Brush>();
+            brush->color = colors[index];
+            brush->hollow = index == NULL_BRUSH;
+            name = names[index];
+            object = std::move(brush);
+            break;
+        }
+        case WHITE_PEN:
+        case BLACK_PEN:
+        case NULL_PEN: {
+            auto pen = std::make_unique<Pen>();
+            pen->color = index == WHITE_PEN ? 0xFFFFFF : 0;
+            pen->style = index == NULL_PEN ? PS_NULL : PS_SOLID;
+            name = index == WHITE_PEN ? "WHITE_PEN" : index == BLACK_PEN ? "BLACK_PEN" : "NULL_PEN";
+            object = std::move(pen);
+            break;
+        }
+        case SYSTEM_FONT: {
+            auto font = std::make_unique<Font>();
+            font->attributes.lfHeight = 16;
+            font->attributes.lfWeight = FW_BOLD;
+            std::strcpy(font->attributes.lfFaceName, "System");
+            name = "SYSTEM_FONT";
+            object = std::move(font);
+            break;
+        }
+        case kDefaultBitmap: {
+            auto bitmap = std::make_unique<Bitmap>();
+            static const Palette monochrome = {{0x000000, 0xFFFFFF}};
+            bitmap->canvas = std::make_unique<Canvas>(1, 1, PixelLayout::Indexed8, &monochrome);
+            bitmap->bitsPixel = 1;
+            name = "DEFAULT_BITMAP";
+            object = std::move(bitmap);
+            break;
+        }
+        default:
+            return nullptr;
     }
     object->stock = true;
     Object* raw = object.get();
@@ -78,7 +78,9 @@ Object* MakeStock(int index) {
     return raw;
 }
 
-int KindIndex(Kind kind) { return static_cast<int>(kind); }
+int KindIndex(Kind kind) {
+    return static_cast<int>(kind);
+}
 
 void Free(Object* object) {
     Table& table = TheTable();
@@ -123,7 +125,9 @@ Object* Find(HGDIOBJ handle) {
     return found == table.objects.end() ? nullptr : found->second.get();
 }
 
-HGDIOBJ Handle(const Object* object) { return const_cast<Object*>(object); }
+HGDIOBJ Handle(const Object* object) {
+    return const_cast<Object*>(object);
+}
 
 HGDIOBJ Stock(int index) {
     static std::unordered_map<int, Object*>* made = new std::unordered_map<int, Object*>;
@@ -169,24 +173,24 @@ void FreeDC(DC* dc) {
 
 Object* Select(DC* dc, Object* object) {
     switch (object->kind) {
-    case Kind::Brush:
-        return Swap(dc->brush, static_cast<Brush*>(object));
-    case Kind::Pen:
-        return Swap(dc->pen, static_cast<Pen*>(object));
-    case Kind::Font:
-        return Swap(dc->font, static_cast<Font*>(object));
-    case Kind::Bitmap: {
-        auto* bitmap = static_cast<Bitmap*>(object);
-        // A bitmap goes into one memory context at a time.
-        if (!dc->memory || (bitmap->selections > 0 && bitmap != dc->bitmap && !bitmap->stock)) {
-            return nullptr;
+        case Kind::Brush:
+            return Swap(dc->brush, static_cast<Brush*>(object));
+        case Kind::Pen:
+            return Swap(dc->pen, static_cast<Pen*>(object));
+        case Kind::Font:
+            return Swap(dc->font, static_cast<Font*>(object));
+        case Kind::Bitmap: {
+            auto* bitmap = static_cast<Bitmap*>(object);
+            // A bitmap goes into one memory context at a time.
+            if (!dc->memory || (bitmap->selections > 0 && bitmap != dc->bitmap && !bitmap->stock)) {
+                return nullptr;
+            }
+            Bitmap* previous = Swap(dc->bitmap, bitmap);
+            dc->target = bitmap->canvas.get();
+            return previous;
         }
-        Bitmap* previous = Swap(dc->bitmap, bitmap);
-        dc->target = bitmap->canvas.get();
-        return previous;
-    }
-    case Kind::DC:
-        return nullptr;
+        case Kind::DC:
+            return nullptr;
     }
     return nullptr;
 }
@@ -207,6 +211,8 @@ bool Delete(Object* object) {
     return true;
 }
 
-int LiveCount(Kind kind) { return TheTable().live[KindIndex(kind)]; }
+int LiveCount(Kind kind) {
+    return TheTable().live[KindIndex(kind)];
+}
 
 }  // namespace plat::gdi

@@ -19,8 +19,8 @@ struct Object {
     virtual ~Object() = default;
     const Kind kind;
     bool stock = false;
-    int selections = 0;         // device contexts it is selected into
-    bool deletePending = false; // DeleteObject while selected: freed when deselected
+    int selections = 0;          // device contexts it is selected into
+    bool deletePending = false;  // DeleteObject while selected: freed when deselected
 };
 
 struct Brush : Object {
@@ -44,15 +44,15 @@ struct Font : Object {
 struct Bitmap : Object {
     Bitmap() : Object(Kind::Bitmap) {}
     std::unique_ptr<Canvas> canvas;
-    int bitsPixel = 0;        // as GetObjectA reports it
+    int bitsPixel = 0;  // as GetObjectA reports it
     bool dibSection = false;
 };
 
 struct DC : Object {
     DC() : Object(Kind::DC) {}
-    Canvas* target = nullptr;    // the pixels drawn into; null for the screen when nothing can be drawn
-    int bitsPixel = 0;           // what GetDeviceCaps(BITSPIXEL) reports
-    bool memory = false;         // made by CreateCompatibleDC: holds a selected bitmap
+    Canvas* target = nullptr;  // the pixels drawn into; null for the screen when nothing can be drawn
+    int bitsPixel = 0;         // what GetDeviceCaps(BITSPIXEL) reports
+    bool memory = false;       // made by CreateCompatibleDC: holds a selected bitmap
     Brush* brush = nullptr;
     Pen* pen = nullptr;
     Font* font = nullptr;
@@ -68,7 +68,9 @@ T* FindAs(HGDIOBJ handle, Kind kind) {
     Object* object = Find(handle);
     return object && object->kind == kind ? static_cast<T*>(object) : nullptr;
 }
-inline DC* FindDC(HDC handle) { return FindAs<DC>(handle, Kind::DC); }
+inline DC* FindDC(HDC handle) {
+    return FindAs<DC>(handle, Kind::DC);
+}
 
 HGDIOBJ Handle(const Object* object);
 HGDIOBJ Stock(int index);

@@ -30,16 +30,20 @@ HINSTANCE ProgramModule() {
     return module;
 }
 
-std::string TakeDebugText() { return std::move(DebugBuffer()); }
+std::string TakeDebugText() {
+    return std::move(DebugBuffer());
+}
 
-void ResetCursor() { cursorCount = 0; }
+void ResetCursor() {
+    cursorCount = 0;
+}
 
 }  // namespace plat
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
     // The program is the only module here: other names are not loaded.
-    return relay::Call("GetModuleHandleA", [&] { return lpModuleName ? nullptr : plat::ProgramModule(); },
-                       relay::Text{lpModuleName});
+    return relay::Call(
+        "GetModuleHandleA", [&] { return lpModuleName ? nullptr : plat::ProgramModule(); }, relay::Text{lpModuleName});
 }
 
 void WINAPI OutputDebugStringA(LPCSTR lpOutputString) {
@@ -68,5 +72,6 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
 }
 
 int WINAPI ShowCursor(BOOL bShow) {
-    return relay::Call("ShowCursor", [&] { return bShow ? ++plat::cursorCount : --plat::cursorCount; }, bShow);
+    return relay::Call(
+        "ShowCursor", [&] { return bShow ? ++plat::cursorCount : --plat::cursorCount; }, bShow);
 }

@@ -36,8 +36,8 @@ std::unique_ptr<Canvas> ToCanvas(const DecodedBmp& image) {
     }
     const std::size_t rowBytes = std::min<std::size_t>(canvas->Pitch(), image.pitch);
     for (int y = 0; y < image.height; ++y) {
-        std::memcpy(canvas->Bits() + std::size_t(y) * canvas->Pitch(), image.pixels.data() + std::size_t(y) * image.pitch,
-                    rowBytes);
+        std::memcpy(canvas->Bits() + std::size_t(y) * canvas->Pitch(),
+                    image.pixels.data() + std::size_t(y) * image.pitch, rowBytes);
     }
     return canvas;
 }

@@ -137,8 +137,7 @@ BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFi
         "PeekMessageA",
         [&] {
             events::Pump(false);
-            return queue::Next(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, (wRemoveMsg & PM_REMOVE) != 0) ? TRUE
-                                                                                                          : FALSE;
+            return queue::Next(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, (wRemoveMsg & PM_REMOVE) != 0) ? TRUE : FALSE;
         },
         static_cast<const MSG*>(lpMsg), static_cast<const void*>(hWnd), wMsgFilterMin, wMsgFilterMax,
         relay::Hex(wRemoveMsg));

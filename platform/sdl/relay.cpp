@@ -76,7 +76,9 @@ bool Tracing() {
     return state.file || state.capturing;
 }
 
-bool Failing() { return !TheState().failpoints.empty(); }
+bool Failing() {
+    return !TheState().failpoints.empty();
+}
 
 bool TakeFailpoint(const char* name, std::int64_t* result) {
     State& state = TheState();
@@ -113,15 +115,21 @@ void WriteLine(const char* name, const std::string& args, const std::string& res
     }
 }
 
-Nesting::Nesting() { ++TheState().depth; }
-Nesting::~Nesting() { --TheState().depth; }
+Nesting::Nesting() {
+    ++TheState().depth;
+}
+Nesting::~Nesting() {
+    --TheState().depth;
+}
 
 void Name(const void* object, const char* kind) {
     State& state = TheState();
     NameAs(object, kind + std::to_string(++state.serials[kind]));
 }
 
-void NameAs(const void* object, const std::string& name) { TheState().names[object] = name; }
+void NameAs(const void* object, const std::string& name) {
+    TheState().names[object] = name;
+}
 
 std::string NameOf(const void* object) {
     if (!object) {
@@ -137,12 +145,16 @@ std::string NameOf(const void* object) {
     return text;
 }
 
-void Put(std::string& out, long long value) { out += std::to_string(value); }
-void Put(std::string& out, unsigned long long value) { out += std::to_string(value); }
+void Put(std::string& out, long long value) {
+    out += std::to_string(value);
+}
+void Put(std::string& out, unsigned long long value) {
+    out += std::to_string(value);
+}
 
 void Put(std::string& out, Hex value) {
     char text[24];
-    std::snprintf(text, sizeof text, "0x%" PRIx64, value.value);
+    std::snprintf(text, sizeof text, "0x%0*" PRIx64, value.digits, value.value);
     out += text;
 }
 
@@ -160,7 +172,9 @@ void Put(std::string& out, Text value) {
     out += '"';
 }
 
-void Put(std::string& out, const void* object) { out += NameOf(object); }
+void Put(std::string& out, const void* object) {
+    out += NameOf(object);
+}
 
 void Put(std::string& out, const RECT* rect) {
     if (!rect) {
@@ -199,7 +213,9 @@ void SetFailpoint(const std::string& call, std::int64_t result, int onlyCall) {
     TheState().failpoints[call] = Failpoint{result, onlyCall, 0};
 }
 
-void ClearFailpoints() { TheState().failpoints.clear(); }
+void ClearFailpoints() {
+    TheState().failpoints.clear();
+}
 
 void StartCapture() {
     State& state = TheState();

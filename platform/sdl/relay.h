@@ -35,8 +35,10 @@ std::string NameOf(const void* object);
 // Argument formatting. Plain integers print in decimal; wrap flags and codes in Hex.
 struct Hex {
     std::uint64_t value;
+    int digits;  // at least this many, zero-padded
     template <class T>
-    explicit Hex(T v) : value(static_cast<std::uint64_t>(static_cast<std::make_unsigned_t<T>>(v))) {}
+    explicit Hex(T v, int digits = 1)
+        : value(static_cast<std::uint64_t>(static_cast<std::make_unsigned_t<T>>(v))), digits(digits) {}
 };
 struct Text {  // a string argument, quoted; NULL when null
     const char* text;
@@ -44,11 +46,21 @@ struct Text {  // a string argument, quoted; NULL when null
 
 void Put(std::string& out, long long value);
 void Put(std::string& out, unsigned long long value);
-inline void Put(std::string& out, int value) { Put(out, static_cast<long long>(value)); }
-inline void Put(std::string& out, long value) { Put(out, static_cast<long long>(value)); }
-inline void Put(std::string& out, unsigned value) { Put(out, static_cast<unsigned long long>(value)); }
-inline void Put(std::string& out, unsigned long value) { Put(out, static_cast<unsigned long long>(value)); }
-inline void Put(std::string& out, unsigned short value) { Put(out, static_cast<unsigned long long>(value)); }
+inline void Put(std::string& out, int value) {
+    Put(out, static_cast<long long>(value));
+}
+inline void Put(std::string& out, long value) {
+    Put(out, static_cast<long long>(value));
+}
+inline void Put(std::string& out, unsigned value) {
+    Put(out, static_cast<unsigned long long>(value));
+}
+inline void Put(std::string& out, unsigned long value) {
+    Put(out, static_cast<unsigned long long>(value));
+}
+inline void Put(std::string& out, unsigned short value) {
+    Put(out, static_cast<unsigned long long>(value));
+}
 void Put(std::string& out, Hex value);
 void Put(std::string& out, Text value);
 void Put(std::string& out, const void* object);  // its name, NULL, or its address

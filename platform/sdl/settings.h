@@ -9,14 +9,14 @@
 namespace plat {
 
 struct Settings {
-    std::string tracePath;             // TAMBERLYN_TRACE
-    std::string failpoints;            // TAMBERLYN_FAIL
-    std::string script;                // TAMBERLYN_SCRIPT
-    std::vector<int> captureFrames;    // TAMBERLYN_CAPTURE
-    std::string captureDir = ".";      // TAMBERLYN_CAPTURE_DIR
-    bool unpaced = false;              // TAMBERLYN_UNPACED
-    int desktopBitsPerPixel = 32;      // TAMBERLYN_DESKTOP_BPP
-    WORD winsockVersion = 0x0101;      // TAMBERLYN_WINSOCK_VERSION
+    std::string tracePath;           // TAMBERLYN_TRACE
+    std::string failpoints;          // TAMBERLYN_FAIL
+    std::string script;              // TAMBERLYN_SCRIPT
+    std::vector<int> captureFrames;  // TAMBERLYN_CAPTURE
+    std::string captureDir = ".";    // TAMBERLYN_CAPTURE_DIR
+    bool unpaced = false;            // TAMBERLYN_UNPACED
+    int desktopBitsPerPixel = 32;    // TAMBERLYN_DESKTOP_BPP
+    WORD winsockVersion = 0x0101;    // TAMBERLYN_WINSOCK_VERSION
 };
 
 // The settings of this run; the environment is read on first use.

@@ -9,7 +9,9 @@ namespace {
 
 using Step = std::uint64_t;  // 16.16 fixed point; 64 bits so that i * step cannot overflow
 
-Step StepOf(LONG from, LONG to) { return (Step(from) << 16) / Step(to); }
+Step StepOf(LONG from, LONG to) {
+    return (Step(from) << 16) / Step(to);
+}
 
 template <int kBytes>
 void ScaleRow(std::uint8_t* out, const std::uint8_t* in, int width, Step step) {
@@ -21,28 +23,28 @@ void ScaleRow(std::uint8_t* out, const std::uint8_t* in, int width, Step step) {
 
 void ScaleRow(std::uint8_t* out, const std::uint8_t* in, int width, Step step, int bytes) {
     switch (bytes) {
-    case 1:
-        return ScaleRow<1>(out, in, width, step);
-    case 2:
-        return ScaleRow<2>(out, in, width, step);
-    case 3:
-        return ScaleRow<3>(out, in, width, step);
-    default:
-        return ScaleRow<4>(out, in, width, step);
+        case 1:
+            return ScaleRow<1>(out, in, width, step);
+        case 2:
+            return ScaleRow<2>(out, in, width, step);
+        case 3:
+            return ScaleRow<3>(out, in, width, step);
+        default:
+            return ScaleRow<4>(out, in, width, step);
     }
 }
 
 // The bits of a raw value that carry colour; pixman's conversions may set the others.
 std::uint32_t ColorBits(PixelLayout layout) {
     switch (layout) {
-    case PixelLayout::Indexed8:
-        return 0xFF;
-    case PixelLayout::Rgb555:
-        return 0x7FFF;
-    case PixelLayout::Rgb565:
-        return 0xFFFF;
-    default:
-        return 0xFFFFFF;
+        case PixelLayout::Indexed8:
+            return 0xFF;
+        case PixelLayout::Rgb555:
+            return 0x7FFF;
+        case PixelLayout::Rgb565:
+            return 0xFFFF;
+        default:
+            return 0xFFFFFF;
     }
 }
 
@@ -84,8 +86,8 @@ void StretchBlit(Canvas& dst, const RECT& dstRect, const Canvas& src, const RECT
     }
 }
 
-void StretchBlitKeyed(Canvas& dst, const RECT& dstRect, const Canvas& src, const RECT& srcRect,
-                      std::uint32_t keyLow, std::uint32_t keyHigh) {
+void StretchBlitKeyed(Canvas& dst, const RECT& dstRect, const Canvas& src, const RECT& srcRect, std::uint32_t keyLow,
+                      std::uint32_t keyHigh) {
     const int bytes = dst.BitsPerPixel() / 8;
     const std::uint32_t colorBits = ColorBits(src.Layout());
     const int dstWidth = dstRect.right - dstRect.left, dstHeight = dstRect.bottom - dstRect.top;

@@ -12,7 +12,7 @@ namespace plat {
 void StretchBlit(Canvas& dst, const RECT& dstRect, const Canvas& src, const RECT& srcRect);
 
 // As StretchBlit, leaving out source pixels whose colour bits lie in [keyLow, keyHigh]: a source colour key.
-void StretchBlitKeyed(Canvas& dst, const RECT& dstRect, const Canvas& src, const RECT& srcRect,
-                      std::uint32_t keyLow, std::uint32_t keyHigh);
+void StretchBlitKeyed(Canvas& dst, const RECT& dstRect, const Canvas& src, const RECT& srcRect, std::uint32_t keyLow,
+                      std::uint32_t keyHigh);
 
 }  // namespace plat

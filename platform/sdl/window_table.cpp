@@ -50,8 +50,8 @@ ATOM Register(const WNDCLASSA* attributes) {
 
 void Destroy(Window* window);
 
-HWND Create(LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width, int height,
-            HINSTANCE instance, LPVOID param) {
+HWND Create(LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width, int height, HINSTANCE instance,
+            LPVOID param) {
     Table& table = TheTable();
     auto found = className ? table.classes.find(className) : table.classes.end();
     if (found == table.classes.end()) {
@@ -71,8 +71,9 @@ HWND Create(LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int 
     table.windows.push_back(std::move(window));
     relay::Name(raw->handle, "hwnd");
 
-    CREATESTRUCTA create{param,  instance, nullptr, nullptr,          height,         width,
-                         y,      x,        LONG(style), raw->title.c_str(), raw->className.c_str(), 0};
+    CREATESTRUCTA create{
+        param, instance, nullptr, nullptr, height, width, y, x, LONG(style), raw->title.c_str(), raw->className.c_str(),
+        0};
     const LPARAM createParam = reinterpret_cast<LPARAM>(&create);
     if (!Send(raw->handle, WM_NCCREATE, 0, createParam) || Send(raw->handle, WM_CREATE, 0, createParam) == -1) {
         Destroy(raw);
@@ -119,15 +120,15 @@ BOOL Show(HWND hwnd, int command) {
 
 LRESULT DefaultProc(HWND hwnd, UINT message, WPARAM, LPARAM) {
     switch (message) {
-    case WM_NCCREATE:
-        return TRUE;
-    case WM_CLOSE:
-        if (Window* window = Find(hwnd)) {
-            Destroy(window);
-        }
-        return 0;
-    default:
-        return 0;
+        case WM_NCCREATE:
+            return TRUE;
+        case WM_CLOSE:
+            if (Window* window = Find(hwnd)) {
+                Destroy(window);
+            }
+            return 0;
+        default:
+            return 0;
     }
 }
 
@@ -194,9 +195,13 @@ void SetAppActive(bool active) {
     }
 }
 
-bool AppActive() { return TheTable().appActive; }
+bool AppActive() {
+    return TheTable().appActive;
+}
 
-HWND Foreground() { return TheTable().foreground; }
+HWND Foreground() {
+    return TheTable().foreground;
+}
 
 void DestroyAll() {
     Table& table = TheTable();
@@ -213,8 +218,9 @@ void DestroyAll() {
 using namespace plat;
 
 ATOM WINAPI RegisterClassA(const WNDCLASSA* lpWndClass) {
-    return relay::Call("RegisterClassA", [&] { return windows::Register(lpWndClass); },
-                       relay::Text{lpWndClass ? lpWndClass->lpszClassName : nullptr});
+    return relay::Call(
+        "RegisterClassA", [&] { return windows::Register(lpWndClass); },
+        relay::Text{lpWndClass ? lpWndClass->lpszClassName : nullptr});
 }
 
 HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle, int X, int Y,
@@ -243,19 +249,20 @@ BOOL WINAPI DestroyWindow(HWND hWnd) {
 }
 
 BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
-    return relay::Call("ShowWindow", [&] { return windows::Show(hWnd, nCmdShow); }, static_cast<const void*>(hWnd),
-                       nCmdShow);
+    return relay::Call(
+        "ShowWindow", [&] { return windows::Show(hWnd, nCmdShow); }, static_cast<const void*>(hWnd), nCmdShow);
 }
 
 BOOL WINAPI UpdateWindow(HWND hWnd) {
     // Nothing is ever invalid here: the program paints through DirectDraw, so there is no WM_PAINT to send.
-    return relay::Call("UpdateWindow", [&] { return windows::Find(hWnd) ? TRUE : FALSE; },
-                       static_cast<const void*>(hWnd));
+    return relay::Call(
+        "UpdateWindow", [&] { return windows::Find(hWnd) ? TRUE : FALSE; }, static_cast<const void*>(hWnd));
 }
 
 LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-    return relay::Call("DefWindowProcA", [&] { return windows::DefaultProc(hWnd, Msg, wParam, lParam); },
-                       static_cast<const void*>(hWnd), relay::Hex(Msg), relay::Hex(wParam), relay::Hex(lParam));
+    return relay::Call(
+        "DefWindowProcA", [&] { return windows::DefaultProc(hWnd, Msg, wParam, lParam); },
+        static_cast<const void*>(hWnd), relay::Hex(Msg), relay::Hex(wParam), relay::Hex(lParam));
 }
 
 HWND WINAPI GetForegroundWindow(void) {

@@ -52,11 +52,13 @@ int Cleanup() {
 }  // namespace
 
 int WINAPI WSAStartup(WORD wVersionRequested, LPWSADATA lpWSAData) {
-    return relay::Call("WSAStartup", [&] { return Startup(wVersionRequested, lpWSAData); },
-                       relay::Hex(wVersionRequested));
+    return relay::Call(
+        "WSAStartup", [&] { return Startup(wVersionRequested, lpWSAData); }, relay::Hex(wVersionRequested, 4));
 }
 
-int WINAPI WSACleanup(void) { return relay::Call("WSACleanup", [] { return Cleanup(); }); }
+int WINAPI WSACleanup(void) {
+    return relay::Call("WSACleanup", [] { return Cleanup(); });
+}
 
 int WINAPI WSAGetLastError(void) {
     return relay::Call("WSAGetLastError", [] { return TheSockets().lastError; });

@@ -87,8 +87,8 @@ std::unique_ptr<ProgramRun> NormalRun::run_;
 
 TEST_F(NormalRun, StartsWindowsSocketsTwiceBeforeAnythingElse) {
     ASSERT_GE(trace().raw.size(), 3u);
-    EXPECT_EQ(trace().raw[0], "WSAStartup(0x101) = 0");
-    EXPECT_EQ(trace().raw[1], "WSAStartup(0x101) = 0");
+    EXPECT_EQ(trace().raw[0], "WSAStartup(0x0101) = 0");
+    EXPECT_EQ(trace().raw[1], "WSAStartup(0x0101) = 0");
     EXPECT_EQ(trace().Depth(2), 1u) << "expected WinMain's calls next, got " << trace().raw[2];
     EXPECT_EQ(trace().Count("WSAStartup("), 2u);
     EXPECT_EQ(trace().Count("MessageBoxA("), 0u);
@@ -246,7 +246,7 @@ TEST(WindowsSockets, RefusedStartQuitsBeforeTheFirstFrame) {
         trace.FindAll("MessageBoxA(NULL, \"Error Couldnt Init Winsock!\", \"Aborting\", 0x40)");
     ASSERT_EQ(boxes.size(), 2u) << trace.Excerpt(0);
     for (std::size_t box : boxes) {
-        EXPECT_EQ(trace.raw[box - 1], "WSAStartup(0x101) = 10091");
+        EXPECT_EQ(trace.raw[box - 1], "WSAStartup(0x0101) = 10091");
         EXPECT_EQ(trace.raw[box + 1], "PostQuitMessage(0)");
     }
     EXPECT_TRUE(trace.InOrder({"IDirectDraw::SetDisplayMode(", "IDirectDraw::CreateSurface(ddraw1, 0x21",
@@ -264,7 +264,7 @@ TEST(WindowsSockets, VersionOtherThanOneOneIsCleanedUpAtOnce) {
     const Trace& trace = run.trace;
     ASSERT_GE(trace.raw.size(), 4u);
     EXPECT_EQ(std::vector<std::string>(trace.raw.begin(), trace.raw.begin() + 4),
-              (std::vector<std::string>{"WSAStartup(0x101) = 0", "WSACleanup() = 0", "WSAStartup(0x101) = 0",
+              (std::vector<std::string>{"WSAStartup(0x0101) = 0", "WSACleanup() = 0", "WSAStartup(0x0101) = 0",
                                         "WSACleanup() = 0"}));
     EXPECT_EQ(trace.Count("MessageBoxA("), 0u);
     EXPECT_EQ(trace.Count("PostQuitMessage("), 0u);

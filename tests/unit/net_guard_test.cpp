@@ -58,7 +58,7 @@ TEST_F(NetGuardTest, RefusedStartUpShowsTheBoxAndPostsQuit)
     {
         NetGuard guard;
         const std::vector<std::string> expected = {
-            "WSAStartup(0x101) = " + std::to_string(WSASYSNOTREADY),
+            "WSAStartup(0x0101) = " + std::to_string(WSASYSNOTREADY),
             "MessageBoxA(NULL, \"Error Couldnt Init Winsock!\", \"Aborting\", 0x40) = 1", "PostQuitMessage(0)"};
         EXPECT_EQ(TakeTrace(), expected) << "and no clean-up of the failed start-up";
         StartTraceCapture();
