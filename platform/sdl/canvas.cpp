@@ -78,71 +78,16 @@ int NearestIndex(const Palette& palette, Rgb color) {
     return best;
 }
 
-// How far a channel value lies outside [low, high], and how far it is from the further end.
-int AxisGap(int v, int low, int high) {
-    return v < low ? low - v : v > high ? v - high : 0;
-}
-int AxisReach(int v, int low, int high) {
-    return std::max(v - low, high - v);
-}
-
-// pixman's table for a c8 image: the colours, and for each 15-bit colour (r5 g5 b5, as pixman truncates 24-bit
-// colours) the nearest palette index, the lowest on ties. The 15-bit colours are taken in boxes of 4x4x4. For a
-// box, the candidates are the distinct entries no further from the box than the box's far corner is from the
-// entry best placed for it; each colour searches them nearest-to-the-box first and stops where the box distance
-// alone exceeds its best.
+// pixman's table for a c8 image: the colours, and for each 15-bit colour (pixman cuts colours to r5 g5 b5) the
+// nearest palette index, the lowest on ties. A plain search: about 10 ms, once for each 8-bit palette loaded.
 void BuildIndexedTable(const Palette& palette, pixman_indexed_t& table) {
     table.color = TRUE;
-    Rgb colors[256];
-    bool repeated[256];
     for (int i = 0; i < 256; ++i) {
         table.rgba[i] = 0xFF000000u | (palette.rgb[i] & 0xFFFFFF);
-        colors[i] = FromPaletteEntry(palette.rgb[i]);
-        repeated[i] = std::any_of(palette.rgb, palette.rgb + i,
-                                  [&](std::uint32_t other) { return ((other ^ palette.rgb[i]) & 0xFFFFFF) == 0; });
     }
-    struct Candidate {
-        int gap;
-        int index;
-    };
-    for (std::uint32_t box = 0; box < 512; ++box) {
-        const std::uint32_t first[3] = {(box >> 6) * 4, ((box >> 3) & 7) * 4, (box & 7) * 4};
-        const Rgb low{Expand5(first[0]), Expand5(first[1]), Expand5(first[2])};
-        const Rgb high{Expand5(first[0] + 3), Expand5(first[1] + 3), Expand5(first[2] + 3)};
-        int bound = INT_MAX;
-        for (const Rgb& c : colors) {
-            const int r = AxisReach(c.r, low.r, high.r), g = AxisReach(c.g, low.g, high.g),
-                      b = AxisReach(c.b, low.b, high.b);
-            bound = std::min(bound, r * r + g * g + b * b);
-        }
-        Candidate candidates[256];
-        int count = 0;
-        for (int i = 0; i < 256; ++i) {
-            const Rgb& c = colors[i];
-            const int r = AxisGap(c.r, low.r, high.r), g = AxisGap(c.g, low.g, high.g), b = AxisGap(c.b, low.b, high.b);
-            const int gap = r * r + g * g + b * b;
-            if (!repeated[i] && gap <= bound) {
-                candidates[count++] = {gap, i};
-            }
-        }
-        std::sort(candidates, candidates + count, [](const Candidate& a, const Candidate& b) { return a.gap < b.gap; });
-        for (std::uint32_t r = first[0]; r < first[0] + 4; ++r) {
-            for (std::uint32_t g = first[1]; g < first[1] + 4; ++g) {
-                for (std::uint32_t b = first[2]; b < first[2] + 4; ++b) {
-                    const Rgb color{Expand5(r), Expand5(g), Expand5(b)};
-                    int best = 0;
-                    int bestDistance = INT_MAX;
-                    for (int k = 0; k < count && candidates[k].gap <= bestDistance; ++k) {
-                        const int distance = Distance(colors[candidates[k].index], color);
-                        if (distance < bestDistance || (distance == bestDistance && candidates[k].index < best)) {
-                            best = candidates[k].index;
-                            bestDistance = distance;
-                        }
-                    }
-                    table.ent[(r << 10) | (g << 5) | b] = static_cast<pixman_index_type>(best);
-                }
-            }
-        }
+    for (std::uint32_t color = 0; color < 32768; ++color) {
+        const Rgb rgb{Expand5(color >> 10), Expand5((color >> 5) & 31), Expand5(color & 31)};
+        table.ent[color] = static_cast<pixman_index_type>(NearestIndex(palette, rgb));
     }
 }
 

@@ -1,16 +1,58 @@
-// ddraw_test.cpp -- DirectDraw through its API: colour fills, stretched and keyed Blt, rejected rectangles, drawing
-// through GetDC, reference counts, Flip and the 16-bit mode.
+// ddraw_test.cpp -- DirectDraw through its API: colour fills, stretched and keyed Blt, rejected rectangles, GetDC,
+// reference counts, Flip and the 16-bit mode.
 #include "api_helpers.h"
 
 namespace {
 
 using namespace apitest;
-using DirectDrawTest = ApiTest;
 
 constexpr DWORD kUntouched = 0x777777;
 
 // A different value for each source pixel: 0x80yyxx.
 DWORD Distinct(int x, int y) { return 0x800000u | DWORD(y) << 8 | DWORD(x); }
+
+// DirectDraw stretches as Wine's software blitter: destination i reads source (i * ((s << 16) / d)) >> 16.
+int FixedPointSource(int i, int s, int d) { return int((std::int64_t(i) * ((s << 16) / d)) >> 16); }
+
+// Writes valueOf(x, y) into every pixel of a 32-bit surface.
+template <class ValueOf>
+void WritePixels(IDirectDrawSurface* surface, ValueOf valueOf) {
+    DDSURFACEDESC desc{};
+    desc.dwSize = sizeof desc;
+    ASSERT_EQ(DD_OK, surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr));
+    for (DWORD y = 0; y < desc.dwHeight; ++y) {
+        for (DWORD x = 0; x < desc.dwWidth; ++x) {
+            reinterpret_cast<DWORD*>(static_cast<BYTE*>(desc.lpSurface) + y * desc.lPitch)[x] = valueOf(int(x), int(y));
+        }
+    }
+    surface->Unlock(desc.lpSurface);
+}
+
+class DirectDrawTest : public ApiTest {
+protected:
+    // The primary surface; given `back`, a flip chain whose back buffer (from GetAttachedSurface) goes there.
+    IDirectDrawSurface* Primary(IDirectDrawSurface** back = nullptr) {
+        DDSURFACEDESC desc{};
+        desc.dwFlags = DDSD_CAPS | (back ? DDSD_BACKBUFFERCOUNT : 0);
+        desc.dwBackBufferCount = back ? 1 : 0;
+        desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | (back ? DDSCAPS_FLIP | DDSCAPS_COMPLEX : 0);
+        desc.dwSize = sizeof desc;
+        IDirectDrawSurface* primary = nullptr;
+        EXPECT_EQ(DD_OK, ddraw_->CreateSurface(&desc, &primary, nullptr)) << "primary surface";
+        if (primary) {
+            surfaces_.push_back(primary);
+        }
+        if (primary && back) {
+            DDSCAPS caps{DDSCAPS_BACKBUFFER};
+            *back = nullptr;
+            EXPECT_EQ(DD_OK, primary->GetAttachedSurface(&caps, back));
+            if (*back) {
+                surfaces_.push_back(*back);
+            }
+        }
+        return primary;
+    }
+};
 
 TEST_F(DirectDrawTest, ColorFillCoversWholeSurfaceOrRectRightAndBottomExclusive) {
     ASSERT_TRUE(StartDirectDraw(32));
@@ -24,48 +66,34 @@ TEST_F(DirectDrawTest, ColorFillCoversWholeSurfaceOrRectRightAndBottomExclusive)
                         [&](int x, int y) { return Holds(rect, x, y) ? 0x123456u : 0xabcdefu; });
 }
 
-TEST_F(DirectDrawTest, StretchBltAtIntegerFactorMakesBlocks) {
-    ASSERT_TRUE(StartDirectDraw(32));
-    IDirectDrawSurface* source = Offscreen(3, 2);
-    IDirectDrawSurface* dest = Offscreen(40, 30);
-    ASSERT_TRUE(source && dest);
-    ASSERT_NO_FATAL_FAILURE(WritePixels(source, Distinct));
-    ASSERT_EQ(DD_OK, ColorFill(dest, nullptr, kUntouched));
-    // 4x: the 16.16 step is exact, so every rule gives 4 x 4 blocks (10x is not exact: 10->100 gives 11, 10.., 9).
-    RECT to{5, 5, 17, 13};
-    ASSERT_EQ(DD_OK, dest->Blt(&to, source, nullptr, DDBLT_WAIT, nullptr));
-    ExpectSurfacePixels("3x2 -> 12x8 at (5,5)", dest, RECT{0, 0, 25, 20}, [&](int x, int y) {
-        return Holds(to, x, y) ? Distinct((x - 5) / 4, (y - 5) / 4) : kUntouched;
-    });
-}
-
 TEST_F(DirectDrawTest, StretchBltPicksSourceByFixedPointStep) {
-    struct StretchCase {
-        int source;
-        int dest;
-        bool vertical;
+    const struct {
+        int sourceWidth;
+        int sourceHeight;
+        RECT to;
+    } cases[] = {
+        {3, 2, {5, 5, 17, 13}},  // 4x: an exact step, 4 x 4 blocks
+        {3, 1, {0, 0, 7, 1}},  {7, 1, {0, 0, 3, 1}},  {1, 3, {0, 0, 1, 7}}, {1, 7, {0, 0, 1, 3}},
+        {4, 1, {0, 0, 6, 1}},  {1, 5, {0, 0, 1, 7}},
+        {10, 1, {0, 0, 100, 1}},  // the step is not exact: 10 -> 100 gives runs of 11, 10 .. 9
     };
-    const StretchCase cases[] = {{3, 7, false}, {7, 3, false}, {3, 7, true}, {7, 3, true}, {10, 100, false},
-                                 {4, 6, false}, {5, 7, true}};
     ASSERT_TRUE(StartDirectDraw(32));
     IDirectDrawSurface* source = Offscreen(16, 16);
     IDirectDrawSurface* dest = Offscreen(101, 101);
     ASSERT_TRUE(source && dest);
     ASSERT_NO_FATAL_FAILURE(WritePixels(source, Distinct));
-    for (const StretchCase& c : cases) {
-        const std::string name = std::to_string(c.source) + "->" + std::to_string(c.dest) + (c.vertical ? " V" : " H");
+    for (const auto& c : cases) {
+        const int w = c.to.right - c.to.left, h = c.to.bottom - c.to.top;
+        const std::string name = std::to_string(c.sourceWidth) + "x" + std::to_string(c.sourceHeight) + " -> " +
+                                 std::to_string(w) + "x" + std::to_string(h);
         ASSERT_EQ(DD_OK, ColorFill(dest, nullptr, kUntouched));
-        RECT from = c.vertical ? RECT{0, 0, 1, c.source} : RECT{0, 0, c.source, 1};
-        RECT to = c.vertical ? RECT{0, 0, 1, c.dest} : RECT{0, 0, c.dest, 1};
+        RECT from{0, 0, c.sourceWidth, c.sourceHeight}, to = c.to;
         ASSERT_EQ(DD_OK, dest->Blt(&to, source, &from, DDBLT_WAIT, nullptr)) << name;
-        // Wine's software blitter: source = (i * ((s << 16) / d)) >> 16.
-        const auto expected = [&](int x, int y) {
-            const int i = c.vertical ? y : x;
-            const int picked = int((std::int64_t(i) * ((c.source << 16) / c.dest)) >> 16);
-            return Holds(to, x, y) ? (c.vertical ? Distinct(0, picked) : Distinct(picked, 0)) : kUntouched;
-        };
-        const RECT checked{0, 0, c.vertical ? 2 : c.dest + 1, c.vertical ? c.dest + 1 : 2};
-        ExpectSurfacePixels(name, dest, checked, expected);
+        ExpectSurfacePixels(name, dest, RECT{0, 0, c.to.right + 1, c.to.bottom + 1}, [&](int x, int y) {
+            return Holds(to, x, y) ? Distinct(FixedPointSource(x - to.left, c.sourceWidth, w),
+                                              FixedPointSource(y - to.top, c.sourceHeight, h))
+                                   : kUntouched;
+        });
     }
 }
 
@@ -90,40 +118,32 @@ TEST_F(DirectDrawTest, BltRejectsBadDestinationRectAndDrawsNothing) {
     }
 }
 
-TEST_F(DirectDrawTest, SourceColorKeyIsRequiredForKeySrcAndSkipsKeyedPixels) {
+TEST_F(DirectDrawTest, SourceColorKeyIsRequiredForKeySrcAndSkipsKeyedPixelsAlsoStretched) {
     ASSERT_TRUE(StartDirectDraw(32));
-    IDirectDrawSurface* source = Offscreen(4, 1);
-    IDirectDrawSurface* dest = Offscreen(4, 1);
+    IDirectDrawSurface* source = Offscreen(4, 2);
+    IDirectDrawSurface* dest = Offscreen(10, 6);
     ASSERT_TRUE(source && dest);
-    const DWORD key = 0xff00ff, row[] = {key, 0x112233, key, 0x445566};
-    ASSERT_NO_FATAL_FAILURE(WritePixels(source, [&](int x, int) { return row[x]; }));
+    // Keyed where x + y is even; the unused top byte set on one keyed pixel must not hide the key.
+    const DWORD key = 0xff00ff;
+    const auto keyed = [](int x, int y) { return (x + y) % 2 == 0; };
+    ASSERT_NO_FATAL_FAILURE(WritePixels(source, [&](int x, int y) {
+        return !keyed(x, y) ? Distinct(x, y) : x == 0 ? 0xff000000 | key : key;
+    }));
     ASSERT_EQ(DD_OK, ColorFill(dest, nullptr, kUntouched));
-    HRESULT hr = dest->Blt(nullptr, source, nullptr, DDBLT_WAIT | DDBLT_KEYSRC, nullptr);
+    const HRESULT hr = dest->Blt(nullptr, source, nullptr, DDBLT_WAIT | DDBLT_KEYSRC, nullptr);
     EXPECT_EQ(DDERR_INVALIDPARAMS, hr) << "DDBLT_KEYSRC without a source key: got " << Hex(DWORD(hr));
     DDCOLORKEY colorKey{key, key};
     ASSERT_EQ(DD_OK, source->SetColorKey(DDCKEY_SRCBLT, &colorKey));
-    ASSERT_EQ(DD_OK, dest->Blt(nullptr, source, nullptr, DDBLT_WAIT | DDBLT_KEYSRC, nullptr));
-    const DWORD expected[] = {kUntouched, 0x112233, kUntouched, 0x445566};
-    ExpectSurfacePixels("keyed copy", dest, RECT{0, 0, 4, 1}, [&](int x, int) { return expected[x]; });
-}
-
-TEST_F(DirectDrawTest, RectangleThroughGetDCPaintsPenBandsAndBrush) {
-    const RectangleCase cases[] = {
-        {"w=2 (10,10,20,16)", {10, 10, 20, 16}, 2, {9, 9, 20, 16}, {11, 11, 18, 14}},
-        {"w=2 whole 40x30", {0, 0, 40, 30}, 2, {0, 0, 40, 30}, {1, 1, 38, 28}},
-        {"w=1 (10,10,20,16)", {10, 10, 20, 16}, 1, {10, 10, 20, 16}, {11, 11, 19, 15}},
-    };
-    ASSERT_TRUE(StartDirectDraw(32));
-    IDirectDrawSurface* surface = Offscreen(40, 30);
-    ASSERT_NE(nullptr, surface);
-    for (const RectangleCase& c : cases) {
-        ASSERT_EQ(DD_OK, ColorFill(surface, nullptr, 0));
-        HDC dc = nullptr;
-        ASSERT_EQ(DD_OK, surface->GetDC(&dc)) << c.name;
-        EXPECT_TRUE(DrawRectangle(dc, c.drawn, c.penWidth, RGB(255, 0, 0), RGB(0, 0, 255))) << c.name;
-        ASSERT_EQ(DD_OK, surface->ReleaseDC(dc)) << c.name;
-        ExpectSurfacePixels(c.name, surface, RECT{0, 0, 40, 30},
-                            [&](int x, int y) { return RectanglePixel(c, x, y, 0xff0000, 0x0000ff, 0); });
+    for (RECT to : {RECT{1, 1, 5, 3}, RECT{1, 1, 9, 5}}) {  // 1:1 and 2x
+        const std::string name = "keyed 4x2 -> " + std::to_string(to.right - to.left) + "x" +
+                                 std::to_string(to.bottom - to.top);
+        ASSERT_EQ(DD_OK, ColorFill(dest, nullptr, kUntouched));
+        ASSERT_EQ(DD_OK, dest->Blt(&to, source, nullptr, DDBLT_WAIT | DDBLT_KEYSRC, nullptr)) << name;
+        ExpectSurfacePixels(name, dest, RECT{0, 0, 10, 6}, [&](int x, int y) {
+            const int sx = FixedPointSource(x - to.left, 4, to.right - to.left);
+            const int sy = FixedPointSource(y - to.top, 2, to.bottom - to.top);
+            return Holds(to, x, y) && !keyed(sx, sy) ? Distinct(sx, sy) : kUntouched;
+        });
     }
 }
 
@@ -140,10 +160,9 @@ TEST_F(DirectDrawTest, SecondGetDCFails) {
 
 TEST_F(DirectDrawTest, ReferenceCounts) {
     ASSERT_TRUE(StartDirectDraw(32));
-    IDirectDrawSurface* primary = Primary(true);
-    ASSERT_NE(nullptr, primary);
-    IDirectDrawSurface* back = BackBuffer(primary);  // one reference from the chain, one from GetAttachedSurface
-    ASSERT_NE(nullptr, back);
+    IDirectDrawSurface* back = nullptr;
+    IDirectDrawSurface* primary = Primary(&back);  // the back buffer: one reference from the chain, one from us
+    ASSERT_TRUE(primary && back);
     EXPECT_EQ(3u, back->AddRef()) << "back buffer after GetAttachedSurface";
     EXPECT_EQ(2u, back->Release());
     DDSCAPS caps{DDSCAPS_BACKBUFFER};
@@ -153,9 +172,8 @@ TEST_F(DirectDrawTest, ReferenceCounts) {
     EXPECT_EQ(2u, back->Release()) << "dropping the second GetAttachedSurface reference";
     EXPECT_EQ(2u, primary->AddRef()) << "primary";
     EXPECT_EQ(1u, primary->Release());
-    IDirectDrawSurface* offscreen = nullptr;  // released here, not by the fixture
-    DDSURFACEDESC desc = OffscreenDesc(8, 8);
-    ASSERT_EQ(DD_OK, ddraw_->CreateSurface(&desc, &offscreen, nullptr));
+    IDirectDrawSurface* offscreen = Offscreen(8, 8, false);  // released here, not by the fixture
+    ASSERT_NE(nullptr, offscreen);
     EXPECT_EQ(2u, ddraw_->AddRef()) << "DirectDraw with surfaces: they hold no reference to it";
     EXPECT_EQ(1u, ddraw_->Release());
     EXPECT_EQ(2u, offscreen->AddRef()) << "offscreen";
@@ -165,23 +183,24 @@ TEST_F(DirectDrawTest, ReferenceCounts) {
 
 TEST_F(DirectDrawTest, FlipExchangesFrontAndBackContents) {
     ASSERT_TRUE(StartDirectDraw(32));
-    IDirectDrawSurface* primary = Primary(true);
-    ASSERT_NE(nullptr, primary);
-    IDirectDrawSurface* back = BackBuffer(primary);
-    ASSERT_NE(nullptr, back);
+    IDirectDrawSurface* back = nullptr;
+    IDirectDrawSurface* primary = Primary(&back);
+    ASSERT_TRUE(primary && back);
     ASSERT_EQ(DD_OK, ColorFill(primary, nullptr, 0xff0000));
     ASSERT_EQ(DD_OK, ColorFill(back, nullptr, 0x00ff00));
     for (int flip = 1; flip <= 2; ++flip) {
         ASSERT_EQ(DD_OK, primary->Flip(nullptr, DDFLIP_WAIT));
         const DWORD front = flip == 1 ? 0x00ff00 : 0xff0000, behind = flip == 1 ? 0xff0000 : 0x00ff00;
-        EXPECT_EQ(front, PixelAt(primary, 320, 240)) << "front after flip " << flip;
-        EXPECT_EQ(behind, PixelAt(back, 320, 240)) << "back after flip " << flip;
+        const RECT centre{320, 240, 321, 241};
+        const std::string after = " after flip " + std::to_string(flip);
+        ExpectSurfacePixels("front" + after, primary, centre, [&](int, int) { return front; });
+        ExpectSurfacePixels("back" + after, back, centre, [&](int, int) { return behind; });
     }
 }
 
 TEST_F(DirectDrawTest, Mode16IsRgb565AndGdiColoursTruncate) {
     ASSERT_TRUE(StartDirectDraw(16));
-    IDirectDrawSurface* primary = Primary(false);
+    IDirectDrawSurface* primary = Primary();
     IDirectDrawSurface* surface = Offscreen(8, 8);
     ASSERT_TRUE(primary && surface);
     DDSURFACEDESC desc{};
@@ -194,19 +213,14 @@ TEST_F(DirectDrawTest, Mode16IsRgb565AndGdiColoursTruncate) {
     EXPECT_EQ(0x07e0u, format.dwGBitMask);
     EXPECT_EQ(0x001fu, format.dwBBitMask);
     EXPECT_EQ(1280, desc.lPitch);
-    const struct {
-        COLORREF color;
-        DWORD pixel;
-    } cases[] = {{0xFFFFFF, 0xffff}, {0x808080, 0x8410}, {0x010203, 0x0000}, {0xFF8040, 0x441f},
-                 {0x070707, 0x0020}};
-    for (const auto& c : cases) {
+    for (const Color16& c : kColors16) {
         ASSERT_EQ(DD_OK, ColorFill(surface, nullptr, 0x1234));
         HDC dc = nullptr;
         ASSERT_EQ(DD_OK, surface->GetDC(&dc));
         EXPECT_TRUE(DrawRectangle(dc, RECT{0, 0, 8, 8}, 1, c.color, c.color));
         ASSERT_EQ(DD_OK, surface->ReleaseDC(dc));
-        EXPECT_EQ(c.pixel, PixelAt(surface, 0, 0)) << "pen of COLORREF " << Hex(c.color);
-        EXPECT_EQ(c.pixel, PixelAt(surface, 4, 4)) << "brush of COLORREF " << Hex(c.color);
+        ExpectSurfacePixels("pen and brush of COLORREF " + Hex(c.color), surface, RECT{0, 0, 8, 8},
+                            [&](int, int) { return c.pixel16; });
     }
 }
 

@@ -2,10 +2,41 @@
 // activation on ShowWindow, WM_CLOSE's default handling, dispatching and translating keys.
 #include "api_helpers.h"
 
+#include <algorithm>
+
 namespace {
 
 using namespace apitest;
-using MessageTest = ApiTest;
+
+// The recording procedure answers this message with kAnswer, so that DispatchMessageA's result can be checked.
+constexpr UINT kAnswerMessage = WM_USER + 100;
+constexpr LRESULT kAnswer = 0x1234;
+
+std::vector<MSG> recorded;
+
+LRESULT CALLBACK RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    recorded.push_back(MSG{hwnd, message, wParam, lParam, 0, POINT{}});
+    return message == kAnswerMessage ? kAnswer : DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+// Windows whose procedure records every message it is given.
+class MessageTest : public ApiTest {
+protected:
+    void TearDown() override {
+        ApiTest::TearDown();
+        recorded.clear();
+    }
+
+    HWND NewWindow() { return ApiTest::NewWindow(RecordingProc, "TamberlynRecorder"); }
+};
+
+// Position of the first recorded `message` (with `wParam`, unless -1), or -1.
+int RecordedIndex(UINT message, WPARAM wParam = WPARAM(-1)) {
+    const auto found = std::find_if(recorded.begin(), recorded.end(), [&](const MSG& msg) {
+        return msg.message == message && (wParam == WPARAM(-1) || msg.wParam == wParam);
+    });
+    return found == recorded.end() ? -1 : int(found - recorded.begin());
+}
 
 TEST_F(MessageTest, GetMessageReturnsQuitAfterEveryPostedMessage) {
     const HWND window = NewWindow();
@@ -47,16 +78,16 @@ TEST_F(MessageTest, PeekMessageNoRemoveKeepsQuitAndRemoveTakesIt) {
 
 TEST_F(MessageTest, ShowWindowActivatesTheProgramBeforeReturning) {
     const HWND window = NewWindow();
-    Recorded().clear();
+    recorded.clear();
     ShowWindow(window, SW_SHOW);
     const int activated = RecordedIndex(WM_ACTIVATEAPP, TRUE);
     ASSERT_NE(-1, activated) << "no WM_ACTIVATEAPP(1) during ShowWindow of the only window";
-    EXPECT_EQ(window, Recorded()[activated].hwnd);
+    EXPECT_EQ(window, recorded[activated].hwnd);
 }
 
 TEST_F(MessageTest, DefWindowProcCloseDestroysWindowWithoutQuitting) {
     const HWND window = NewWindow();
-    Recorded().clear();
+    recorded.clear();
     EXPECT_EQ(0, DefWindowProcA(window, WM_CLOSE, 0, 0));
     const int destroy = RecordedIndex(WM_DESTROY), ncDestroy = RecordedIndex(WM_NCDESTROY);
     ASSERT_NE(-1, destroy) << "no WM_DESTROY";
@@ -71,13 +102,13 @@ TEST_F(MessageTest, DispatchMessageCallsTheWindowProcedure) {
     ASSERT_TRUE(PostMessageA(window, kAnswerMessage, 42, 43));
     MSG msg{};
     ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
-    Recorded().clear();
+    recorded.clear();
     EXPECT_EQ(kAnswer, DispatchMessageA(&msg)) << "DispatchMessageA should return the procedure's answer";
-    ASSERT_EQ(1u, Recorded().size());
-    EXPECT_EQ(window, Recorded()[0].hwnd);
-    EXPECT_EQ(kAnswerMessage, Recorded()[0].message);
-    EXPECT_EQ(42u, Recorded()[0].wParam);
-    EXPECT_EQ(43, Recorded()[0].lParam);
+    ASSERT_EQ(1u, recorded.size());
+    EXPECT_EQ(window, recorded[0].hwnd);
+    EXPECT_EQ(kAnswerMessage, recorded[0].message);
+    EXPECT_EQ(42u, recorded[0].wParam);
+    EXPECT_EQ(43, recorded[0].lParam);
 }
 
 TEST_F(MessageTest, TranslateMessagePostsCharForKeyDown) {

@@ -1,24 +1,15 @@
 // bitmap_test.cpp -- Bitmap: loading, the clipped blit's rectangles, and the reload after a failed blit.
 #include "unit_support.h"
 
-#include <ostream>
-
 #include "graphics/bitmap.h"
 #include "graphics/bitmap_surface.h"
 
 namespace {
 
-using tamberlyn::StartTraceCapture;
-using tamberlyn::TakeTrace;
-using unit::Calls;
+using namespace unit;
 
 const RECT kClip = {21, 16, 619, 464};
-
-std::string Grey(int width, int height)
-{
-    return unit::WriteBmp("grey-" + std::to_string(width) + "x" + std::to_string(height) + ".bmp", width, height,
-                          [](int, int) { return 0x808080u; });
-}
+const auto kGrey = [](int, int) { return 0x808080u; };
 
 struct ClipCase {
     int imageWidth, imageHeight, x, y, w, h;
@@ -26,44 +17,36 @@ struct ClipCase {
     const char* source;
 };
 
-void PrintTo(const ClipCase& c, std::ostream* out)
-{
-    *out << c.imageWidth << "x" << c.imageHeight << " at " << c.x << "," << c.y << " size " << c.w << "x" << c.h;
+const ClipCase kClipCases[] = {
+    {640, 480, -2880, -2160, 6400, 4800, "{21, 16, 619, 464}", "{290, 218, 350, 262}"},
+    {640, 480, 0, 0, 640, 480, "{21, 16, 619, 464}", "{21, 16, 619, 464}"},
+    {320, 240, -160, -120, 960, 720, "{21, 16, 619, 464}", "{60, 45, 260, 195}"},
+    // The vertical factor is single precision: 5 x 0.7f + 0.5 stays below 4.
+    {7, 7, 16, 11, 10, 10, "{21, 16, 26, 21}", "{4, 3, 7, 7}"},
+};
+
+using BitmapDraw = EngineTest;
+
+TEST_F(BitmapDraw, BlitsTheClippedRectangles) {
+    const std::string backBuffer = relay::NameOf(engine.drawDevice.backBuffer);
+    for (const ClipCase& c : kClipCases) {
+        Bitmap bitmap;
+        ASSERT_TRUE(bitmap.Load(WriteBmp(c.imageWidth, c.imageHeight, kGrey).c_str(), &engine.drawDevice));
+        StartTraceCapture();
+        bitmap.Draw(c.x, c.y, c.w, c.h, kClip);
+        const std::string expected = "IDirectDrawSurface::Blt(" + backBuffer + ", " + c.destination + ", " +
+                                     relay::NameOf(bitmap.surface) + ", " + c.source + ", 0x1000000, 0x0) = 0x0";
+        EXPECT_EQ(Calls(TakeTrace(), "IDirectDrawSurface::Blt"), std::vector<std::string>{expected});
+    }
 }
 
-class BitmapClipping : public unit::EngineTest, public ::testing::WithParamInterface<ClipCase> {};
-
-TEST_P(BitmapClipping, BlitsTheClippedRectangles)
-{
-    const ClipCase& c = GetParam();
-    Bitmap bitmap;
-    ASSERT_TRUE(bitmap.Load(Grey(c.imageWidth, c.imageHeight).c_str(), &engine.drawDevice));
-    StartTraceCapture();
-    bitmap.Draw(c.x, c.y, c.w, c.h, kClip);
-    const std::string expected = "IDirectDrawSurface::Blt(" + unit::TraceName(engine.drawDevice.backBuffer) + ", " +
-                                 c.destination + ", " + unit::TraceName(bitmap.surface) + ", " + c.source +
-                                 ", 0x1000000, 0x0) = 0x0";
-    EXPECT_EQ(Calls(TakeTrace(), "IDirectDrawSurface::Blt"), std::vector<std::string>{expected});
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, BitmapClipping,
-    ::testing::Values(ClipCase{640, 480, -2880, -2160, 6400, 4800, "{21, 16, 619, 464}", "{290, 218, 350, 262}"},
-                      ClipCase{640, 480, 0, 0, 640, 480, "{21, 16, 619, 464}", "{21, 16, 619, 464}"},
-                      ClipCase{320, 240, -160, -120, 960, 720, "{21, 16, 619, 464}", "{60, 45, 260, 195}"},
-                      // The vertical factor is single precision: 5 x 0.7f + 0.5 stays below 4.
-                      ClipCase{7, 7, 16, 11, 10, 10, "{21, 16, 26, 21}", "{4, 3, 7, 7}"}));
-
-using BitmapDraw = unit::EngineTest;
-
-TEST_F(BitmapDraw, NothingToDrawMakesNoPlatformCall)
-{
+TEST_F(BitmapDraw, NothingToDrawMakesNoPlatformCall) {
     // Wholly left of the clip rectangle, then empty and negative sizes: x, y, w, h.
-    const int destinations[][4] = {{0, 16, 20, 10}, {100, 100, 0, 10}, {100, 100, 10, 0}, {100, 100, -5, 10},
-                                   {100, 100, 10, -5}};
+    const int destinations[][4] = {
+        {0, 16, 20, 10}, {100, 100, 0, 10}, {100, 100, 10, 0}, {100, 100, -5, 10}, {100, 100, 10, -5}};
     Bitmap loaded, unbound, failed;
-    ASSERT_TRUE(loaded.Load(Grey(7, 7).c_str(), &engine.drawDevice));
-    EXPECT_FALSE(failed.Load(unit::WriteFile("truncated.bmp", {'B', 'M'}).c_str(), &engine.drawDevice));
+    ASSERT_TRUE(loaded.Load(WriteBmp(7, 7, kGrey).c_str(), &engine.drawDevice));
+    EXPECT_FALSE(failed.Load(WriteFile({'B', 'M'}).c_str(), &engine.drawDevice));
     StartTraceCapture();
     for (const auto& d : destinations) {
         loaded.Draw(d[0], d[1], d[2], d[3], kClip);
@@ -73,43 +56,42 @@ TEST_F(BitmapDraw, NothingToDrawMakesNoPlatformCall)
     EXPECT_EQ(TakeTrace(), std::vector<std::string>{}) << "expected no blit and no restore";
 }
 
-TEST_F(BitmapDraw, FailedBlitReloadsTheFileOncePerDraw)
-{
-    const std::string file = Grey(64, 48);
+TEST_F(BitmapDraw, FailedBlitReloadsTheFileOncePerDraw) {
+    const std::string file = WriteBmp(64, 48, kGrey);
     Bitmap bitmap;
     ASSERT_TRUE(bitmap.Load(file.c_str(), &engine.drawDevice));
-    tamberlyn::SetFailpoint("IDirectDrawSurface::Blt", DDERR_SURFACELOST);
-    const std::string fileLoad = "\"" + file + "\", 0, 0, 0, 0x2010) = bitmap";
-    const std::string restore = "IDirectDrawSurface::Restore(" + unit::TraceName(bitmap.surface) + ") = 0x0";
+    SetFailpoint("IDirectDrawSurface::Blt", DDERR_SURFACELOST);
+    const std::string fileLoad = "LoadImageA(NULL, \"" + file + "\", 0, 0, 0, 0x2010) = bitmap";
+    const std::string restore = "IDirectDrawSurface::Restore(" + relay::NameOf(bitmap.surface) + ") = 0x0";
     for (int draw = 1; draw <= 2; ++draw) {
         StartTraceCapture();
         bitmap.Draw(0, 0, 640, 480, kClip);
         const std::vector<std::string> trace = TakeTrace();
-        int fileLoads = 0;
-        for (const std::string& load : Calls(trace, "LoadImageA")) {
-            fileLoads += load.find(fileLoad) != std::string::npos;
-        }
-        EXPECT_EQ(fileLoads, 1) << "file loads in draw " << draw;
+        EXPECT_EQ(Calls(trace, fileLoad).size(), 1u) << "file loads in draw " << draw;
         EXPECT_EQ(Calls(trace, "IDirectDrawSurface::Restore"), std::vector<std::string>{restore}) << "draw " << draw;
     }
 }
 
-using BitmapLoad = unit::EngineTest;
+using BitmapLoad = EngineTest;
 
-TEST_F(BitmapLoad, TakesItsSizeFromTheFile)
-{
+TEST_F(BitmapLoad, SecondLoadReleasesTheFirstSurfaceAndTakesTheNewSize) {
     Bitmap bitmap;
-    ASSERT_TRUE(bitmap.Load(Grey(100, 50).c_str(), &engine.drawDevice));
-    EXPECT_NE(bitmap.surface, nullptr);
+    ASSERT_TRUE(bitmap.Load(WriteBmp(7, 7, kGrey).c_str(), &engine.drawDevice));
+    const int surfaces = LiveSurfaces();
+    const std::string first = relay::NameOf(bitmap.surface);
+    StartTraceCapture();
+    ASSERT_TRUE(bitmap.LoadFile(WriteBmp(100, 50, kGrey).c_str()));
+    EXPECT_EQ(LiveSurfaces(), surfaces);
+    EXPECT_EQ(Calls(TakeTrace(), "IDirectDrawSurface::Release("),
+              std::vector<std::string>{"IDirectDrawSurface::Release(" + first + ") = 0"});
     EXPECT_EQ(bitmap.width, 100);
     EXPECT_EQ(bitmap.height, 50);
     EXPECT_EQ(g_lastBitmapWidth, 100);
     EXPECT_EQ(g_lastBitmapHeight, 50);
 }
 
-TEST_F(BitmapLoad, FailuresKeepTheBindingAndTheName)
-{
-    const std::string undecodable = unit::WriteFile("not-a-bitmap.bmp", {'n', 'o', 't', ' ', 'B', 'M', 'P'});
+TEST_F(BitmapLoad, FailuresKeepTheBindingAndTheName) {
+    const std::string undecodable = WriteFile({'n', 'o', 't', ' ', 'B', 'M', 'P'});
     g_lastBitmapWidth = 11;
     g_lastBitmapHeight = 12;
     Bitmap bitmap, longName, unbound;
@@ -125,20 +107,6 @@ TEST_F(BitmapLoad, FailuresKeepTheBindingAndTheName)
 
     EXPECT_FALSE(unbound.LoadFile("intro.bmp"));
     EXPECT_STREQ(unbound.fileName, "intro.bmp");
-    EXPECT_EQ(unbound.surface, nullptr);
-}
-
-TEST_F(BitmapLoad, SecondLoadReleasesTheFirstSurface)
-{
-    Bitmap bitmap;
-    ASSERT_TRUE(bitmap.Load(Grey(7, 7).c_str(), &engine.drawDevice));
-    const int surfaces = tamberlyn::LiveSurfaces();
-    const std::string first = unit::TraceName(bitmap.surface);
-    StartTraceCapture();
-    ASSERT_TRUE(bitmap.LoadFile(Grey(100, 50).c_str()));
-    EXPECT_EQ(tamberlyn::LiveSurfaces(), surfaces);
-    EXPECT_EQ(unit::ReleaseCounts(TakeTrace())[first], 1) << "releases of the first surface";
-    EXPECT_EQ(bitmap.width, 100);
 }
 
 }  // namespace
