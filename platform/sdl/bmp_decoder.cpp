@@ -226,21 +226,6 @@ PixelLayout ChooseLayout(const BmpHeaders& headers) {
     return PixelLayout::Xrgb8888;
 }
 
-std::int64_t BytesPerPixel(PixelLayout layout) {
-    switch (layout) {
-        case PixelLayout::Indexed8:
-            return 1;
-        case PixelLayout::Rgb555:
-        case PixelLayout::Rgb565:
-            return 2;
-        case PixelLayout::Rgb888:
-            return 3;
-        case PixelLayout::Xrgb8888:
-            return 4;
-    }
-    return 4;
-}
-
 // The colour table; entries the pixel data starts inside of are left black.
 void ReadPalette(const std::uint8_t* data, const BmpHeaders& headers, Palette& palette) {
     std::uint64_t entries = headers.tableEntries;
@@ -423,7 +408,7 @@ std::optional<DecodedBmp> DecodeBmp(const std::uint8_t* data, std::size_t size) 
         return std::nullopt;
     }
     const PixelLayout layout = ChooseLayout(*headers);
-    const std::int64_t pitch = (headers->width * BytesPerPixel(layout) + 3) / 4 * 4;
+    const std::int64_t pitch = (headers->width * (BitsPerPixel(layout) / 8) + 3) / 4 * 4;
     if (pitch * headers->height > kMaxDecodedBytes) {
         return std::nullopt;
     }
