@@ -198,7 +198,9 @@ std::vector<std::pair<const char*, std::vector<std::uint8_t>>> MalformedFiles() 
     const auto rgb24 = [](auto change) { return BuildBmp(With(Rgb24(), change)); };
     std::vector<std::uint8_t> badMagic = BuildBmp(Rgb24()), hugeHeader = badMagic;
     badMagic[1] = 'A';
-    std::fill(hugeHeader.begin() + 14, hugeHeader.begin() + 18, 0xFF);
+    for (std::size_t i = 14; i < 18; ++i) {  // biSize
+        hugeHeader.at(i) = 0xFF;
+    }
     return {
         {"wrong magic", badMagic},
         {"header size 0xFFFFFFFF", hugeHeader},
