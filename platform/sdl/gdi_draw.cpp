@@ -6,6 +6,8 @@
 #include "window_table.h"
 
 #include <algorithm>
+#include <climits>
+#include <vector>
 #include <set>
 
 using namespace plat;
@@ -59,6 +61,53 @@ BOOL DrawRectangle(HDC hdc, int left, int top, int right, int bottom) {
     return TRUE;
 }
 
+// The source pixels [first, last] that make one destination pixel along an axis of `from` source and `to`
+// destination pixels, as GDI stretches: enlarging, each destination pixel takes the source pixel under its
+// centre; shrinking, each source pixel goes to the destination pixel under its centre, and they gather there.
+struct SourceSpan {
+    int first;
+    int last;
+};
+
+std::vector<SourceSpan> SourceSpans(int from, int to) {
+    std::vector<SourceSpan> spans(static_cast<std::size_t>(to), SourceSpan{INT_MAX, -1});
+    const auto under = [](int i, int length, int over) { return ((2 * i + 1) * length - 1) / (2 * over); };
+    if (from <= to) {
+        for (int i = 0; i < to; ++i) {
+            spans[i].first = spans[i].last = under(i, from, to);
+        }
+    } else {
+        for (int j = 0; j < from; ++j) {
+            SourceSpan& span = spans[static_cast<std::size_t>(under(j, to, from))];
+            span.first = std::min(span.first, j);
+            span.last = std::max(span.last, j);
+        }
+    }
+    return spans;
+}
+
+// Shrinking under GDI's default stretching mode (BLACKONWHITE): the source pixels that gather on a destination
+// pixel are combined with AND, so thin dark lines survive. Only pixels inside both canvases are drawn.
+void ShrinkWithAnd(Canvas& dst, const RECT& to, const Canvas& src, const RECT& from) {
+    const std::vector<SourceSpan> columns = SourceSpans(from.right - from.left, to.right - to.left);
+    const std::vector<SourceSpan> rows = SourceSpans(from.bottom - from.top, to.bottom - to.top);
+    for (int y = std::max(0, -to.top); y < int(rows.size()) && to.top + y < dst.Height(); ++y) {
+        for (int x = std::max(0, -to.left); x < int(columns.size()) && to.left + x < dst.Width(); ++x) {
+            std::uint32_t combined = ~0u;
+            for (int j = rows[y].first; j <= rows[y].last; ++j) {
+                for (int i = columns[x].first; i <= columns[x].last; ++i) {
+                    combined &= src.ReadPixel(from.left + i, from.top + j);
+                }
+            }
+            dst.WritePixel(to.left + x, to.top + y, dst.MapColor(src.PixelColor(combined)));
+        }
+    }
+}
+
+bool Inside(const RECT& rect, const Canvas& canvas) {
+    return rect.left >= 0 && rect.top >= 0 && rect.right <= canvas.Width() && rect.bottom <= canvas.Height();
+}
+
 BOOL Stretch(HDC destination, int xDest, int yDest, int wDest, int hDest, HDC source, int xSrc, int ySrc, int wSrc,
              int hSrc, DWORD rop) {
     gdi::DC* to = gdi::FindDC(destination);
@@ -69,8 +118,13 @@ BOOL Stretch(HDC destination, int xDest, int yDest, int wDest, int hDest, HDC so
     if (!to->target || !from->target) {
         return TRUE;
     }
-    StretchCopy(*to->target, RECT{xDest, yDest, xDest + wDest, yDest + hDest}, *from->target,
-                RECT{xSrc, ySrc, xSrc + wSrc, ySrc + hSrc});
+    const RECT destRect{xDest, yDest, xDest + wDest, yDest + hDest};
+    const RECT srcRect{xSrc, ySrc, xSrc + wSrc, ySrc + hSrc};
+    if ((wSrc > wDest || hSrc > hDest) && Inside(srcRect, *from->target)) {
+        ShrinkWithAnd(*to->target, destRect, *from->target, srcRect);
+    } else {
+        StretchCopy(*to->target, destRect, *from->target, srcRect);
+    }
     return TRUE;
 }
 
