@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -35,6 +36,12 @@ struct Intro {
     void Flash() { engine.painter.FillRect(0, 0, 640, 480, 0xFFFFFF, 0xFFFFFF); }
     void DrawImage() { image.Draw(320 - 3200, 240 - 2400, 6400, 4800, kClip); }  // zoom 10
     void Flip() { engine.EndFrame(); }
+    void Frame() {
+        Clear();
+        Flash();
+        DrawImage();
+        Flip();
+    }
 };
 
 std::unique_ptr<Intro>& Current() {
@@ -67,55 +74,31 @@ void BM_Memset(benchmark::State& state) {
     }
 }
 
-void BM_Clear(benchmark::State& state) {
+// One step of the frame, or the whole frame, over and over.
+template <void (Intro::*kStep)()>
+void BM_Step(benchmark::State& state) {
     Intro& intro = IntroAt(state);
     for (auto _ : state) {
-        intro.Clear();
+        (intro.*kStep)();
     }
 }
 
-void BM_Flash(benchmark::State& state) {
-    Intro& intro = IntroAt(state);
-    for (auto _ : state) {
-        intro.Flash();
+// Grouped by depth (3: 32 bits per pixel, 1: 16), so that each depth is set up once.
+void RegisterBenchmarks() {
+    for (const int depth : {3, 1}) {
+        const std::pair<const char*, void (*)(benchmark::State&)> benchmarks[] = {
+            {"BM_Memset", BM_Memset},
+            {"BM_Frame", BM_Step<&Intro::Frame>},
+            {"BM_Clear", BM_Step<&Intro::Clear>},
+            {"BM_Flash", BM_Step<&Intro::Flash>},
+            {"BM_DrawImage", BM_Step<&Intro::DrawImage>},
+            {"BM_Flip", BM_Step<&Intro::Flip>},
+        };
+        for (const auto& [name, function] : benchmarks) {
+            benchmark::RegisterBenchmark(name, function)->Arg(depth)->Unit(benchmark::kMicrosecond);
+        }
     }
 }
-
-void BM_DrawImage(benchmark::State& state) {
-    Intro& intro = IntroAt(state);
-    for (auto _ : state) {
-        intro.DrawImage();
-    }
-}
-
-void BM_Flip(benchmark::State& state) {
-    Intro& intro = IntroAt(state);
-    for (auto _ : state) {
-        intro.Flip();
-    }
-}
-
-void BM_Frame(benchmark::State& state) {
-    Intro& intro = IntroAt(state);
-    for (auto _ : state) {
-        intro.Clear();
-        intro.Flash();
-        intro.DrawImage();
-        intro.Flip();
-    }
-}
-
-// Grouped by depth so that each depth is set up once.
-#define TAMBERLYN_FRAME_BENCHMARKS(depth)                               \
-    BENCHMARK(BM_Memset)->Arg(depth)->Unit(benchmark::kMicrosecond);    \
-    BENCHMARK(BM_Frame)->Arg(depth)->Unit(benchmark::kMicrosecond);     \
-    BENCHMARK(BM_Clear)->Arg(depth)->Unit(benchmark::kMicrosecond);     \
-    BENCHMARK(BM_Flash)->Arg(depth)->Unit(benchmark::kMicrosecond);     \
-    BENCHMARK(BM_DrawImage)->Arg(depth)->Unit(benchmark::kMicrosecond); \
-    BENCHMARK(BM_Flip)->Arg(depth)->Unit(benchmark::kMicrosecond)
-
-TAMBERLYN_FRAME_BENCHMARKS(3);
-TAMBERLYN_FRAME_BENCHMARKS(1);
 
 }  // namespace
 
@@ -123,6 +106,7 @@ int main(int argc, char** argv) {
     // Before the platform reads its settings: frames as fast as they go, no sound card needed.
     setenv("TAMBERLYN_UNPACED", "1", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
+    RegisterBenchmarks();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     Current().reset();

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 
 namespace plat::capture {
 namespace {
@@ -27,8 +28,7 @@ Uint32 SdlFormat(PixelLayout layout) {
     return SDL_PIXELFORMAT_UNKNOWN;
 }
 
-}  // namespace
-
+// Saves `canvas` as a BMP file; false if it cannot be written.
 bool SaveBmp(const Canvas& canvas, const std::string& path) {
     SDL_Surface* surface =
         SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint8_t*>(canvas.Bits()), canvas.Width(), canvas.Height(),
@@ -48,6 +48,8 @@ bool SaveBmp(const Canvas& canvas, const std::string& path) {
     SDL_FreeSurface(surface);
     return saved;
 }
+
+}  // namespace
 
 void FrameShown(int frame, const Canvas& front) {
     const Settings& settings = CurrentSettings();

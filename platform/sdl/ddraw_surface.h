@@ -24,7 +24,6 @@ public:
     bool Valid() const { return canvas_ && canvas_->Valid(); }
     // Makes `back` the back buffer of this primary surface; this surface holds a reference to it.
     void AttachBackBuffer(Surface* back);
-    Canvas& Pixels() { return *canvas_; }
     // A pointer cleared when this surface goes, so that its creator knows the primary is gone.
     void SetOwnerSlot(Surface** slot) { ownerSlot_ = slot; }
     void Lose() override;

@@ -25,6 +25,93 @@ struct Entry {
     int key;
 };
 
+// The Windows virtual-key code named by `name` (ESCAPE, SPACE, RETURN, A..Z, 0..9, F1..F12, or a number), or 0.
+int VirtualKey(const std::string& name) {
+    std::string upper = name;
+    std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
+    if (upper.size() == 1 && std::isalnum(static_cast<unsigned char>(upper[0]))) {
+        return upper[0];
+    }
+    static const struct {
+        const char* name;
+        int key;
+    } named[] = {{"ESCAPE", VK_ESCAPE}, {"ESC", VK_ESCAPE},      {"SPACE", VK_SPACE}, {"RETURN", VK_RETURN},
+                 {"ENTER", VK_RETURN},  {"TAB", VK_TAB},         {"BACK", VK_BACK},   {"SNAPSHOT", VK_SNAPSHOT},
+                 {"ALT", VK_MENU},      {"CONTROL", VK_CONTROL}, {"SHIFT", VK_SHIFT}};
+    for (const auto& entry : named) {
+        if (upper == entry.name) {
+            return entry.key;
+        }
+    }
+    long long number = 0;
+    if (upper.size() >= 2 && upper[0] == 'F' && ParseNumber(upper.substr(1), &number) && number >= 1 && number <= 12) {
+        return VK_F4 - 4 + static_cast<int>(number);
+    }
+    if (ParseNumber(name, &number) && number > 0 && number < 256) {
+        return static_cast<int>(number);
+    }
+    return 0;
+}
+
+// The keyboard scan code (set 1) of a virtual key, or 0.
+int ScanCode(int virtualKey) {
+    static const char* rows[] = {"QWERTYUIOP", "ASDFGHJKL", "ZXCVBNM"};
+    static const int rowStarts[] = {0x10, 0x1E, 0x2C};
+    if (virtualKey >= '1' && virtualKey <= '9') {
+        return 0x02 + virtualKey - '1';
+    }
+    if (virtualKey == '0') {
+        return 0x0B;
+    }
+    for (int row = 0; row < 3; ++row) {
+        for (int i = 0; rows[row][i]; ++i) {
+            if (rows[row][i] == virtualKey) {
+                return rowStarts[row] + i;
+            }
+        }
+    }
+    if (virtualKey >= VK_F4 - 3 && virtualKey <= VK_F4 + 6) {
+        return 0x3B + virtualKey - (VK_F4 - 3);  // F1..F10
+    }
+    switch (virtualKey) {
+        case VK_ESCAPE:
+            return 0x01;
+        case VK_BACK:
+            return 0x0E;
+        case VK_TAB:
+            return 0x0F;
+        case VK_RETURN:
+            return 0x1C;
+        case VK_CONTROL:
+            return 0x1D;
+        case VK_SHIFT:
+            return 0x2A;
+        case VK_MENU:
+            return 0x38;
+        case VK_SPACE:
+            return 0x39;
+        case VK_SNAPSHOT:
+            return 0xB7;
+        default:
+            return 0;
+    }
+}
+
+// Posts a key press and release to the program's window, as the keyboard would.
+void PressKey(int virtualKey) {
+    const windows::Window* window = windows::MainWindow();
+    if (!window) {
+        return;
+    }
+    const int scan = ScanCode(virtualKey);
+    const LPARAM down = 1 | (LPARAM(scan) << 16);
+    const LPARAM up = down | (LPARAM(1) << 30) | (LPARAM(1) << 31);
+    keyboard::Set(scan, true);
+    queue::PostInput(window->handle, WM_KEYDOWN, WPARAM(virtualKey), down);
+    keyboard::Set(scan, false);
+    queue::PostInput(window->handle, WM_KEYUP, WPARAM(virtualKey), up);
+}
+
 bool Parse(const std::string& piece, Entry* entry) {
     const std::size_t colon = piece.find(':');
     long long frame = 0;
@@ -107,94 +194,6 @@ bool Deliver(bool waiting) {
         ran = true;
     }
     return ran;
-}
-
-bool Pending() {
-    return !Script().empty();
-}
-
-int VirtualKey(const std::string& name) {
-    std::string upper = name;
-    std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
-    if (upper.size() == 1 && std::isalnum(static_cast<unsigned char>(upper[0]))) {
-        return upper[0];
-    }
-    static const struct {
-        const char* name;
-        int key;
-    } named[] = {{"ESCAPE", VK_ESCAPE}, {"ESC", VK_ESCAPE},      {"SPACE", VK_SPACE}, {"RETURN", VK_RETURN},
-                 {"ENTER", VK_RETURN},  {"TAB", VK_TAB},         {"BACK", VK_BACK},   {"SNAPSHOT", VK_SNAPSHOT},
-                 {"ALT", VK_MENU},      {"CONTROL", VK_CONTROL}, {"SHIFT", VK_SHIFT}};
-    for (const auto& entry : named) {
-        if (upper == entry.name) {
-            return entry.key;
-        }
-    }
-    long long number = 0;
-    if (upper.size() >= 2 && upper[0] == 'F' && ParseNumber(upper.substr(1), &number) && number >= 1 && number <= 12) {
-        return VK_F4 - 4 + static_cast<int>(number);
-    }
-    if (ParseNumber(name, &number) && number > 0 && number < 256) {
-        return static_cast<int>(number);
-    }
-    return 0;
-}
-
-int ScanCode(int virtualKey) {
-    static const char* rows[] = {"QWERTYUIOP", "ASDFGHJKL", "ZXCVBNM"};
-    static const int rowStarts[] = {0x10, 0x1E, 0x2C};
-    if (virtualKey >= '1' && virtualKey <= '9') {
-        return 0x02 + virtualKey - '1';
-    }
-    if (virtualKey == '0') {
-        return 0x0B;
-    }
-    for (int row = 0; row < 3; ++row) {
-        for (int i = 0; rows[row][i]; ++i) {
-            if (rows[row][i] == virtualKey) {
-                return rowStarts[row] + i;
-            }
-        }
-    }
-    if (virtualKey >= VK_F4 - 3 && virtualKey <= VK_F4 + 6) {
-        return 0x3B + virtualKey - (VK_F4 - 3);  // F1..F10
-    }
-    switch (virtualKey) {
-        case VK_ESCAPE:
-            return 0x01;
-        case VK_BACK:
-            return 0x0E;
-        case VK_TAB:
-            return 0x0F;
-        case VK_RETURN:
-            return 0x1C;
-        case VK_CONTROL:
-            return 0x1D;
-        case VK_SHIFT:
-            return 0x2A;
-        case VK_MENU:
-            return 0x38;
-        case VK_SPACE:
-            return 0x39;
-        case VK_SNAPSHOT:
-            return 0xB7;
-        default:
-            return 0;
-    }
-}
-
-void PressKey(int virtualKey) {
-    const windows::Window* window = windows::MainWindow();
-    if (!window) {
-        return;
-    }
-    const int scan = ScanCode(virtualKey);
-    const LPARAM down = 1 | (LPARAM(scan) << 16);
-    const LPARAM up = down | (LPARAM(1) << 30) | (LPARAM(1) << 31);
-    keyboard::Set(scan, true);
-    queue::PostInput(window->handle, WM_KEYDOWN, WPARAM(virtualKey), down);
-    keyboard::Set(scan, false);
-    queue::PostInput(window->handle, WM_KEYUP, WPARAM(virtualKey), up);
 }
 
 }  // namespace plat::script

@@ -6,6 +6,7 @@
 #include <cinttypes>
 #include <cstdio>
 #include <map>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -23,8 +24,13 @@ struct State {
     bool capturing = false;
     std::vector<std::string> captured;
     std::map<std::string, Failpoint, std::less<>> failpoints;
-    std::unordered_map<const void*, std::string> names;
-    std::map<std::string, int> serials;
+    // A name is its kind and a serial number (0: the kind alone); the text is made only when a line is written.
+    struct ObjectName {
+        const char* kind;
+        int serial;
+    };
+    std::unordered_map<const void*, ObjectName> names;
+    std::map<std::string, int, std::less<>> serials;
     int depth = 0;
 };
 
@@ -124,11 +130,15 @@ Nesting::~Nesting() {
 
 void Name(const void* object, const char* kind) {
     State& state = TheState();
-    NameAs(object, kind + std::to_string(++state.serials[kind]));
+    auto serial = state.serials.find(std::string_view(kind));
+    if (serial == state.serials.end()) {
+        serial = state.serials.emplace(kind, 0).first;
+    }
+    state.names[object] = State::ObjectName{kind, ++serial->second};
 }
 
-void NameAs(const void* object, const std::string& name) {
-    TheState().names[object] = name;
+void NameAs(const void* object, const char* name) {
+    TheState().names[object] = State::ObjectName{name, 0};
 }
 
 std::string NameOf(const void* object) {
@@ -138,7 +148,8 @@ std::string NameOf(const void* object) {
     const State& state = TheState();
     auto found = state.names.find(object);
     if (found != state.names.end()) {
-        return found->second;
+        const State::ObjectName& name = found->second;
+        return name.serial ? name.kind + std::to_string(name.serial) : std::string(name.kind);
     }
     char text[32];
     std::snprintf(text, sizeof text, "%p", object);

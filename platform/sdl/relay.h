@@ -28,8 +28,9 @@ struct Nesting {
 
 // Names for objects in the trace ("surface2", "hwnd1", "brush7"): stable within a run, unlike addresses.
 // A freed object keeps its name, so that a call freeing it still names it in its trace line.
+// Both take string literals: the name is kept by pointer, and it costs no allocation on the frame's path.
 void Name(const void* object, const char* kind);
-void NameAs(const void* object, const std::string& name);
+void NameAs(const void* object, const char* name);
 std::string NameOf(const void* object);
 
 // Argument formatting. Plain integers print in decimal; wrap flags and codes in Hex.
