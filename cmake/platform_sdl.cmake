@@ -22,6 +22,7 @@ add_library(tamberlyn_platform STATIC
     platform/sdl/load_image.cpp
     platform/sdl/message_queue.cpp
     platform/sdl/relay.cpp
+    platform/sdl/screen.cpp
     platform/sdl/settings.cpp
     platform/sdl/stretch_blit.cpp
     platform/sdl/window_table.cpp
