@@ -34,7 +34,6 @@ target_include_directories(tamberlyn_platform
 target_link_libraries(tamberlyn_platform PUBLIC SDL2::SDL2 PkgConfig::PIXMAN)
 add_library(tamberlyn::platform ALIAS tamberlyn_platform)
 
-# The runtime's start-up: main() calling WinMain. Only the program links it; tests bring their own main.
-add_library(tamberlyn_startup OBJECT platform/sdl/startup.cpp)
-target_link_libraries(tamberlyn_startup PRIVATE tamberlyn_platform)
-add_library(tamberlyn::startup ALIAS tamberlyn_startup)
+# What the program adds on this host: the language runtime's start-up, main() calling WinMain. Tests bring their
+# own main.
+set(TAMBERLYN_PROGRAM_SOURCES platform/sdl/startup.cpp)
