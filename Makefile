@@ -1,13 +1,18 @@
 # Makefile -- one-command build, run and test from a fresh Debian 12 machine (the real build is CMake's).
 
 # Debian packages the build, the tests and the tools need (xauth: xvfb-run needs it and it is only a recommendation).
+# The Windows build needs MinGW-w64's POSIX-threads compiler and, to run, Wine's 32-bit half (an i386 package).
 PACKAGES := build-essential cmake pkg-config libsdl2-dev libpixman-1-dev googletest libgtest-dev libbenchmark-dev \
-            xvfb xauth xdotool imagemagick
+            xvfb xauth xdotool imagemagick g++-mingw-w64-i686-posix wine wine32
 JOBS ?= 2
 
 # The preset folders (fixed by CMakePresets.json).
 DEFAULT_DIR := build/default
 ASAN_DIR := build/asan
+WINDOWS_DIR := build/windows
+
+# Tests that need an X display get a virtual one when there is none.
+WITH_DISPLAY := $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1024x768x24")
 
 # `make run`: headless, Escape at frame 300, a few frames captured to BMP files.
 RUN_ENV ?= SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
@@ -21,7 +26,7 @@ RUN_EXIT_OK ?= 0 27
 BENCH_ARGS ?=
 
 .DEFAULT_GOAL := build
-.PHONY: deps build run test bench asan clean
+.PHONY: deps build windows run test bench asan clean
 
 deps:
 	@missing=""; \
@@ -33,6 +38,7 @@ deps:
 	    sudo=""; \
 	    if [ "$$(id -u)" -ne 0 ] && command -v sudo >/dev/null 2>&1; then sudo=sudo; fi; \
 	    echo "Installing:$$missing"; \
+	    if ! dpkg --print-foreign-architectures | grep -qx i386; then $$sudo dpkg --add-architecture i386; fi; \
 	    $$sudo env DEBIAN_FRONTEND=noninteractive apt-get update -q \
 	        && $$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $$missing; \
 	fi
@@ -40,6 +46,11 @@ deps:
 build: deps
 	cmake --preset default
 	cmake --build --preset default -j$(JOBS)
+
+# The 32-bit Windows program, cross-built with MinGW-w64; its tests run under Wine.
+windows: deps
+	cmake --preset windows
+	cmake --build --preset windows -j$(JOBS)
 
 run: build
 	mkdir -p $(RUN_FRAMES_DIR)
@@ -58,10 +69,13 @@ run: build
 	for ok in $(RUN_EXIT_OK); do [ "$$status" -eq "$$ok" ] && exit 0; done; \
 	exit 1
 
-# The default build's tests first, then the same tests under the sanitizers. The sanitizer build starts only after
-# the default tests, so no more than $(JOBS) compilers run at once even under `make -j2`.
+# The default build's tests first, then the Windows build's under Wine (they also use the default build's tools and
+# intro.bmp), then the default build's tests again under the sanitizers. Each build starts after the tests before it,
+# so no more than $(JOBS) compilers run at once even under `make -j2`.
 test: build
 	ctest --preset default
+	$(MAKE) --no-print-directory windows
+	$(WITH_DISPLAY) ctest --preset windows
 	$(MAKE) --no-print-directory asan
 	ctest --preset asan
 
