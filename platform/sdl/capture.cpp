@@ -1,4 +1,4 @@
-// capture.cpp -- frame capture to BMP files through SDL's writer.
+// capture.cpp -- frame capture and screenshots to BMP files through SDL's writer.
 #include "capture.h"
 
 #include "settings.h"
@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 namespace plat::capture {
@@ -63,6 +64,26 @@ void FrameShown(int frame, const Canvas& front) {
     if (!SaveBmp(front, path)) {
         std::fprintf(stderr, "tamberlyn: cannot write %s: %s\n", path.c_str(), SDL_GetError());
     }
+}
+
+std::string SaveScreenshot(const Canvas& picture) {
+    constexpr int kMostScreenshots = 9999;
+    for (int number = 1; number <= kMostScreenshots; ++number) {
+        char name[32];
+        std::snprintf(name, sizeof name, "tamberlyn-%04d.bmp", number);
+        std::error_code error;
+        if (std::filesystem::exists(name, error)) {
+            continue;
+        }
+        if (SaveBmp(picture, name)) {
+            return name;
+        }
+        std::fprintf(stderr, "tamberlyn: cannot write %s: %s\n", name, SDL_GetError());
+        return {};
+    }
+    std::fprintf(stderr, "tamberlyn: no free screenshot name (tamberlyn-0001.bmp to tamberlyn-%04d.bmp taken)\n",
+                 kMostScreenshots);
+    return {};
 }
 
 }  // namespace plat::capture

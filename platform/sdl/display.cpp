@@ -1,7 +1,8 @@
-// display.cpp -- the display's mode and owner, surface loss, frame counting, capture and pacing.
+// display.cpp -- the display's mode and owner, surface loss, frame counting, capture, presenting and pacing.
 #include "display.h"
 
 #include "capture.h"
+#include "screen.h"
 #include "settings.h"
 #include "window_table.h"
 
@@ -22,6 +23,7 @@ struct State {
     std::vector<Losable*> surfaces;
     std::set<const gdi::DC*> lentDCs;
     int frames = 0;
+    const Canvas* shown = nullptr;
     std::chrono::steady_clock::time_point nextFrame{};
 };
 
@@ -30,18 +32,20 @@ State& TheState() {
     return *state;
 }
 
-constexpr auto kFramePeriod = std::chrono::microseconds(1000000 / 60);
-
-void Pace(State& state) {
-    if (CurrentSettings().unpaced) {
+// Holds frames to 60 a second, or to the frame cap, where nothing else does: without vsync, headless, or with
+// a cap below the display's refresh. Unpaced runs (benchmarks) never wait.
+void Pace(State& state, bool syncedToDisplay) {
+    const Settings& settings = CurrentSettings();
+    if (settings.unpaced || (syncedToDisplay && settings.frameCap == 0)) {
         return;
     }
+    const auto period = std::chrono::microseconds(1000000 / (settings.frameCap > 0 ? settings.frameCap : 60));
     const auto now = std::chrono::steady_clock::now();
-    if (state.nextFrame < now - kFramePeriod) {
+    if (state.nextFrame < now - period) {
         state.nextFrame = now;  // fell behind (or first frame): start afresh rather than rush
     }
     std::this_thread::sleep_until(state.nextFrame);
-    state.nextFrame += kFramePeriod;
+    state.nextFrame += period;
 }
 
 }  // namespace
@@ -82,6 +86,9 @@ bool SetMode(int width, int height, int bitsPerPixel) {
     state.width = width;
     state.height = height;
     state.bitsPerPixel = bitsPerPixel;
+    if (state.owner) {
+        screen::DisplayModeSet(state.owner, width, height);
+    }
     return true;
 }
 
@@ -89,7 +96,11 @@ HWND ExclusiveOwner() {
     return TheState().owner;
 }
 void SetExclusiveOwner(HWND hwnd) {
-    TheState().owner = hwnd;
+    State& state = TheState();
+    if (state.owner && state.owner != hwnd) {
+        screen::DisplayReleased(state.owner);
+    }
+    state.owner = hwnd;
 }
 
 void WindowDestroyed(HWND hwnd) {
@@ -104,6 +115,7 @@ void Track(Losable* surface) {
 }
 
 void Untrack(Losable* surface) {
+    TheState().shown = nullptr;  // the picture may have been this surface's
     auto& surfaces = TheState().surfaces;
     surfaces.erase(std::remove(surfaces.begin(), surfaces.end(), surface), surfaces.end());
 }
@@ -122,6 +134,7 @@ void AppActivated(bool active) {
         return;
     }
     // An exclusive full-screen program in the background loses the video memory of all its surfaces.
+    state.shown = nullptr;
     for (Losable* surface : state.surfaces) {
         surface->Lose();
     }
@@ -140,12 +153,18 @@ bool IsSurfaceDC(const gdi::DC* dc) {
 void FrameShown(const Canvas& front) {
     State& state = TheState();
     ++state.frames;
+    state.shown = &front;
     capture::FrameShown(state.frames, front);
-    Pace(state);
+    screen::Present(front);
+    Pace(state, screen::SyncsToDisplay());
 }
 
 int FramesShown() {
     return TheState().frames;
+}
+
+const Canvas* ShownPicture() {
+    return TheState().shown;
 }
 
 void Reset() {
@@ -155,6 +174,7 @@ void Reset() {
     state.bitsPerPixel = CurrentSettings().desktopBitsPerPixel;
     state.owner = nullptr;
     state.frames = 0;
+    state.shown = nullptr;
 }
 
 }  // namespace plat::display

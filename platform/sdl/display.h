@@ -43,9 +43,12 @@ void LendDC(const gdi::DC* dc);
 void ReturnDC(const gdi::DC* dc);
 bool IsSurfaceDC(const gdi::DC* dc);
 
-// A flip showed `front`: count the frame, capture it if asked, pace to 60 frames a second.
+// A flip showed `front`: count the frame, capture it if asked, present it on the screen, then wait for the
+// display's refresh or pace to 60 frames a second (or the frame cap).
 void FrameShown(const Canvas& front);
 int FramesShown();
+// The picture the last frame showed, while it is still there (no surface released or lost since); else null.
+const Canvas* ShownPicture();
 
 // Back to the desktop mode with no owner, no surfaces lost, no frames counted.
 void Reset();

@@ -19,8 +19,16 @@ void Close(HWND hwnd);
 // The program's window behind an SDL window id, or null.
 HWND WindowOf(Uint32 sdlWindowId);
 
+// DirectDraw set a `width` x `height` display mode for `owner`, its exclusive full-screen window: the window
+// takes the screen as the window-mode setting says.
+void DisplayModeSet(HWND owner, int width, int height);
+// The exclusive owner let the display go: its window leaves full screen.
+void DisplayReleased(HWND owner);
+
 // Shows `front` (the display mode's picture) scaled into the window, waiting for the display where vsync is on.
 void Present(const Canvas& front);
+// True if presenting waits for the display's refresh (so no other pacing is needed).
+bool SyncsToDisplay();
 // Alt+Enter: full screen to a window and back.
 void ToggleFullScreen();
 // Print Screen: saves the last presented picture at the display mode's size in the working directory;

@@ -3,25 +3,54 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
+#include <utility>
 
 namespace plat {
 namespace {
-
-std::string Variable(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
 
 void Warn(const char* name, const std::string& value) {
     std::fprintf(stderr, "tamberlyn: ignoring %s=%s\n", name, value.c_str());
 }
 
-Settings ReadEnvironment() {
+// Sets `*value` from a number in [low, high]; anything else is reported and leaves it.
+template <typename Number>
+void ReadNumber(const std::string& text, const char* name, long long low, long long high, Number* value) {
+    if (text.empty()) {
+        return;
+    }
+    long long number = 0;
+    if (ParseNumber(text, &number) && number >= low && number <= high) {
+        *value = static_cast<Number>(number);
+    } else {
+        Warn(name, text);
+    }
+}
+
+// Sets `*value` from one of the named choices; anything else is reported and leaves it.
+template <typename Choice>
+void ReadChoice(const std::string& text, const char* name,
+                std::initializer_list<std::pair<const char*, Choice>> choices, Choice* value) {
+    if (text.empty()) {
+        return;
+    }
+    for (const auto& [word, choice] : choices) {
+        if (text == word) {
+            *value = choice;
+            return;
+        }
+    }
+    Warn(name, text);
+}
+
+}  // namespace
+
+Settings ReadSettings(const std::function<std::string(const char*)>& variable) {
     Settings settings;
-    settings.tracePath = Variable("TAMBERLYN_TRACE");
-    settings.failpoints = Variable("TAMBERLYN_FAIL");
-    settings.script = Variable("TAMBERLYN_SCRIPT");
-    for (const std::string& piece : Split(Variable("TAMBERLYN_CAPTURE"), ',')) {
+    settings.tracePath = variable("TAMBERLYN_TRACE");
+    settings.failpoints = variable("TAMBERLYN_FAIL");
+    settings.script = variable("TAMBERLYN_SCRIPT");
+    for (const std::string& piece : Split(variable("TAMBERLYN_CAPTURE"), ',')) {
         long long frame = 0;
         if (ParseNumber(piece, &frame) && frame > 0) {
             settings.captureFrames.push_back(static_cast<int>(frame));
@@ -29,11 +58,11 @@ Settings ReadEnvironment() {
             Warn("TAMBERLYN_CAPTURE", piece);
         }
     }
-    if (std::string dir = Variable("TAMBERLYN_CAPTURE_DIR"); !dir.empty()) {
+    if (std::string dir = variable("TAMBERLYN_CAPTURE_DIR"); !dir.empty()) {
         settings.captureDir = dir;
     }
-    settings.unpaced = Variable("TAMBERLYN_UNPACED") == "1";
-    if (std::string bpp = Variable("TAMBERLYN_DESKTOP_BPP"); !bpp.empty()) {
+    settings.unpaced = variable("TAMBERLYN_UNPACED") == "1";
+    if (std::string bpp = variable("TAMBERLYN_DESKTOP_BPP"); !bpp.empty()) {
         long long value = 0;
         if (ParseNumber(bpp, &value) && (value == 8 || value == 16 || value == 24 || value == 32)) {
             settings.desktopBitsPerPixel = static_cast<int>(value);
@@ -41,22 +70,28 @@ Settings ReadEnvironment() {
             Warn("TAMBERLYN_DESKTOP_BPP", bpp);
         }
     }
-    if (std::string version = Variable("TAMBERLYN_WINSOCK_VERSION"); !version.empty()) {
-        long long value = 0;
-        if (ParseNumber(version, &value) && value >= 0 && value <= 0xFFFF) {
-            settings.winsockVersion = static_cast<WORD>(value);
-        } else {
-            Warn("TAMBERLYN_WINSOCK_VERSION", version);
-        }
-    }
+    ReadNumber(variable("TAMBERLYN_WINSOCK_VERSION"), "TAMBERLYN_WINSOCK_VERSION", 0, 0xFFFF, &settings.winsockVersion);
+    ReadChoice(variable("TAMBERLYN_WINDOW"), "TAMBERLYN_WINDOW",
+               {{"desktop", WindowMode::Desktop}, {"window", WindowMode::Window}, {"mode", WindowMode::Mode}},
+               &settings.windowMode);
+    ReadChoice(variable("TAMBERLYN_SCALE"), "TAMBERLYN_SCALE",
+               {{"fit", Scaling::Fit}, {"integer", Scaling::Integer}, {"stretch", Scaling::Stretch}},
+               &settings.scaling);
+    ReadChoice(variable("TAMBERLYN_VSYNC"), "TAMBERLYN_VSYNC", {{"1", true}, {"0", false}}, &settings.vsync);
+    ReadNumber(variable("TAMBERLYN_FRAME_CAP"), "TAMBERLYN_FRAME_CAP", 0, 1000, &settings.frameCap);
+    ReadNumber(variable("TAMBERLYN_DISPLAY"), "TAMBERLYN_DISPLAY", 0, 63, &settings.displayIndex);
+    ReadChoice(variable("TAMBERLYN_PRESENT"), "TAMBERLYN_PRESENT",
+               {{"auto", PresentPath::Auto}, {"surface", PresentPath::Surface}, {"renderer", PresentPath::Renderer}},
+               &settings.presentPath);
     return settings;
 }
 
-}  // namespace
-
 Settings& CurrentSettings() {
     // Never destroyed: global destructors of the program still call into the platform.
-    static Settings* settings = new Settings(ReadEnvironment());
+    static Settings* settings = new Settings(ReadSettings([](const char* name) {
+        const char* value = std::getenv(name);
+        return std::string(value ? value : "");
+    }));
     return *settings;
 }
 

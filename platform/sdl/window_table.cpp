@@ -3,6 +3,7 @@
 
 #include "display.h"
 #include "relay.h"
+#include "screen.h"
 
 #include <algorithm>
 #include <map>
@@ -79,6 +80,7 @@ HWND Create(LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int 
         Destroy(raw);
         return nullptr;
     }
+    screen::Open(raw->handle, raw->title, (style & WS_POPUP) != 0);
     return raw->handle;
 }
 
@@ -94,6 +96,7 @@ void Destroy(Window* window) {
         table.foreground = nullptr;
     }
     display::WindowDestroyed(handle);
+    screen::Close(handle);
     table.windows.erase(std::remove_if(table.windows.begin(), table.windows.end(),
                                        [&](const std::unique_ptr<Window>& w) { return w.get() == window; }),
                         table.windows.end());
@@ -107,6 +110,7 @@ BOOL Show(HWND hwnd, int command) {
     const BOOL wasVisible = window->visible;
     window->visible = command != SW_HIDE;
     if (window->visible && !wasVisible) {
+        screen::Show(hwnd);
         Send(hwnd, WM_SHOWWINDOW, TRUE, 0);
         // The first window shown takes the foreground, and the program is told it is active.
         Table& table = TheTable();
