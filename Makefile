@@ -14,13 +14,8 @@ WINDOWS_DIR := build/windows
 # Tests that need an X display get a virtual one when there is none.
 WITH_DISPLAY := $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1024x768x24")
 
-# `make run`: headless, Escape at frame 300, a few frames captured to BMP files.
-RUN_ENV ?= SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
-RUN_SCRIPT ?= 300:key=ESCAPE
-RUN_CAPTURE ?= 1,2,10,19,28,36
+# `make run`: full screen on this display; with none, a few seconds on a virtual one, screenshots, then Escape.
 RUN_FRAMES_DIR ?= $(DEFAULT_DIR)/frames
-# Exit codes of a normal run: 27 after Escape, 0 after a quit request.
-RUN_EXIT_OK ?= 0 27
 
 # Extra arguments for each benchmark binary, e.g. BENCH_ARGS=--benchmark_filter=Frame.
 BENCH_ARGS ?=
@@ -53,21 +48,7 @@ windows: deps
 	cmake --build --preset windows -j$(JOBS)
 
 run: build
-	mkdir -p $(RUN_FRAMES_DIR)
-	rm -f $(RUN_FRAMES_DIR)/*.bmp $(RUN_FRAMES_DIR)/*.png
-	@status=0; \
-	(cd $(DEFAULT_DIR) && env $(RUN_ENV) TAMBERLYN_SCRIPT='$(RUN_SCRIPT)' TAMBERLYN_CAPTURE='$(RUN_CAPTURE)' \
-	    TAMBERLYN_CAPTURE_DIR='$(abspath $(RUN_FRAMES_DIR))' ./tamberlyn) || status=$$?; \
-	echo "tamberlyn exited with code $$status"; \
-	echo "Captured frames (BMP) are in $(RUN_FRAMES_DIR)"; \
-	if command -v convert >/dev/null 2>&1; then \
-	    for frame in $(RUN_FRAMES_DIR)/*.bmp; do \
-	        [ -e "$$frame" ] || continue; \
-	        convert "$$frame" "$${frame%.bmp}.png" && echo "  $${frame%.bmp}.png"; \
-	    done; \
-	fi; \
-	for ok in $(RUN_EXIT_OK); do [ "$$status" -eq "$$ok" ] && exit 0; done; \
-	exit 1
+	tools/run_intro.sh $(DEFAULT_DIR) $(RUN_FRAMES_DIR)
 
 # The default build's tests first, then the Windows build's under Wine (they also use the default build's tools and
 # intro.bmp), then the default build's tests again under the sanitizers. Each build starts after the tests before it,

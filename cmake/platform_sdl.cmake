@@ -12,6 +12,7 @@ add_library(tamberlyn_platform STATIC
     platform/sdl/diagnostics.cpp
     platform/sdl/dinput.cpp
     platform/sdl/display.cpp
+    platform/sdl/draw_picture.cpp
     platform/sdl/dsound.cpp
     platform/sdl/events.cpp
     platform/sdl/frame_script.cpp
@@ -19,12 +20,18 @@ add_library(tamberlyn_platform STATIC
     platform/sdl/gdi_draw.cpp
     platform/sdl/gdi_objects.cpp
     platform/sdl/kernel.cpp
+    platform/sdl/key_map.cpp
+    platform/sdl/keyboard_state.cpp
     platform/sdl/load_image.cpp
     platform/sdl/message_queue.cpp
+    platform/sdl/picture_rect.cpp
+    platform/sdl/presenter.cpp
     platform/sdl/relay.cpp
+    platform/sdl/renderer_presenter.cpp
     platform/sdl/screen.cpp
     platform/sdl/settings.cpp
     platform/sdl/stretch_blit.cpp
+    platform/sdl/surface_presenter.cpp
     platform/sdl/window_table.cpp
     platform/sdl/winsock.cpp
 )

@@ -27,27 +27,6 @@ const bool keyboardObjectsReady = [] {
 const DIDATAFORMAT c_dfDIKeyboard = {sizeof(DIDATAFORMAT), sizeof(DIOBJECTDATAFORMAT), DIDF_RELAXIS, 256, 256,
                                      keyboardObjects};
 
-namespace plat::keyboard {
-namespace {
-std::uint8_t keys[256];
-}
-
-void Set(int scanCode, bool down) {
-    if (scanCode > 0 && scanCode < 256) {
-        keys[scanCode] = down ? 0x80 : 0;
-    }
-}
-
-const std::uint8_t* State() {
-    return keys;
-}
-
-void ReleaseAll() {
-    std::memset(keys, 0, sizeof keys);
-}
-
-}  // namespace plat::keyboard
-
 namespace plat {
 namespace {
 

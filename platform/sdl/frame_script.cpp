@@ -2,6 +2,7 @@
 #include "frame_script.h"
 
 #include "display.h"
+#include "key_map.h"
 #include "keyboard_state.h"
 #include "message_queue.h"
 #include "settings.h"
@@ -9,8 +10,9 @@
 
 #include <windows.h>
 
+#include <SDL.h>
+
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <deque>
 
@@ -22,94 +24,49 @@ enum class Action { Key, Deactivate, Activate, Close };
 struct Entry {
     int frame;
     Action action;
-    int key;
+    keys::KeyCodes key;
 };
 
-// The Windows virtual-key code named by `name` (ESCAPE, SPACE, RETURN, A..Z, 0..9, F1..F12, or a number), or 0.
-int VirtualKey(const std::string& name) {
-    std::string upper = name;
-    std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
-    if (upper.size() == 1 && std::isalnum(static_cast<unsigned char>(upper[0]))) {
-        return upper[0];
-    }
+// The key named by `name`: SDL's key names (Escape, Space, Return, A..Z, 0..9, F1..F12...) in any case, a few
+// Windows spellings (ESC, ENTER, BACK, SNAPSHOT, ALT, CONTROL, SHIFT), or a virtual-key code as a number.
+// False if there is no such key.
+bool NamedKey(const std::string& name, keys::KeyCodes* key) {
     static const struct {
-        const char* name;
-        int key;
-    } named[] = {{"ESCAPE", VK_ESCAPE}, {"ESC", VK_ESCAPE},      {"SPACE", VK_SPACE}, {"RETURN", VK_RETURN},
-                 {"ENTER", VK_RETURN},  {"TAB", VK_TAB},         {"BACK", VK_BACK},   {"SNAPSHOT", VK_SNAPSHOT},
-                 {"ALT", VK_MENU},      {"CONTROL", VK_CONTROL}, {"SHIFT", VK_SHIFT}};
-    for (const auto& entry : named) {
-        if (upper == entry.name) {
-            return entry.key;
+        const char* windows;
+        const char* sdl;
+    } aliases[] = {{"ESC", "Escape"},          {"ENTER", "Return"},        {"BACK", "Backspace"},
+                   {"SNAPSHOT", "PrintScreen"}, {"ALT", "Left Alt"},        {"CONTROL", "Left Ctrl"},
+                   {"SHIFT", "Left Shift"}};
+    std::string sdlName = name;
+    for (const auto& alias : aliases) {
+        if (SDL_strcasecmp(name.c_str(), alias.windows) == 0) {
+            sdlName = alias.sdl;
         }
+    }
+    if (const SDL_Scancode scancode = SDL_GetScancodeFromName(sdlName.c_str()); scancode != SDL_SCANCODE_UNKNOWN) {
+        *key = keys::Lookup(scancode, SDL_GetKeyFromScancode(scancode), true);
+        return key->virtualKey != 0;
     }
     long long number = 0;
-    if (upper.size() >= 2 && upper[0] == 'F' && ParseNumber(upper.substr(1), &number) && number >= 1 && number <= 12) {
-        return VK_F4 - 4 + static_cast<int>(number);
-    }
     if (ParseNumber(name, &number) && number > 0 && number < 256) {
-        return static_cast<int>(number);
+        *key = keys::KeyCodes{};
+        key->virtualKey = static_cast<int>(number);  // a key with no scan code
+        return true;
     }
-    return 0;
-}
-
-// The keyboard scan code (set 1) of a virtual key, or 0.
-int ScanCode(int virtualKey) {
-    static const char* rows[] = {"QWERTYUIOP", "ASDFGHJKL", "ZXCVBNM"};
-    static const int rowStarts[] = {0x10, 0x1E, 0x2C};
-    if (virtualKey >= '1' && virtualKey <= '9') {
-        return 0x02 + virtualKey - '1';
-    }
-    if (virtualKey == '0') {
-        return 0x0B;
-    }
-    for (int row = 0; row < 3; ++row) {
-        for (int i = 0; rows[row][i]; ++i) {
-            if (rows[row][i] == virtualKey) {
-                return rowStarts[row] + i;
-            }
-        }
-    }
-    if (virtualKey >= VK_F4 - 3 && virtualKey <= VK_F4 + 6) {
-        return 0x3B + virtualKey - (VK_F4 - 3);  // F1..F10
-    }
-    switch (virtualKey) {
-        case VK_ESCAPE:
-            return 0x01;
-        case VK_BACK:
-            return 0x0E;
-        case VK_TAB:
-            return 0x0F;
-        case VK_RETURN:
-            return 0x1C;
-        case VK_CONTROL:
-            return 0x1D;
-        case VK_SHIFT:
-            return 0x2A;
-        case VK_MENU:
-            return 0x38;
-        case VK_SPACE:
-            return 0x39;
-        case VK_SNAPSHOT:
-            return 0xB7;
-        default:
-            return 0;
-    }
+    return false;
 }
 
 // Posts a key press and release to the program's window, as the keyboard would.
-void PressKey(int virtualKey) {
+void PressKey(const keys::KeyCodes& key) {
     const windows::Window* window = windows::MainWindow();
     if (!window) {
         return;
     }
-    const int scan = ScanCode(virtualKey);
-    const LPARAM down = 1 | (LPARAM(scan) << 16);
-    const LPARAM up = down | (LPARAM(1) << 30) | (LPARAM(1) << 31);
-    keyboard::Set(scan, true);
-    queue::PostInput(window->handle, WM_KEYDOWN, WPARAM(virtualKey), down);
-    keyboard::Set(scan, false);
-    queue::PostInput(window->handle, WM_KEYUP, WPARAM(virtualKey), up);
+    for (const bool down : {true, false}) {
+        keyboard::Set(key.directInput, down);
+        const keys::KeyMessage message = keys::MessageFor(keys::KeyEvent{key, down, false, false, false});
+        queue::PostInput(window->handle, message.message, message.wParam, message.lParam);
+    }
 }
 
 bool Parse(const std::string& piece, Entry* entry) {
@@ -120,11 +77,9 @@ bool Parse(const std::string& piece, Entry* entry) {
     }
     entry->frame = static_cast<int>(frame);
     const std::string action = piece.substr(colon + 1);
-    entry->key = 0;
     if (action.rfind("key=", 0) == 0) {
         entry->action = Action::Key;
-        entry->key = VirtualKey(action.substr(4));
-        return entry->key != 0;
+        return NamedKey(action.substr(4), &entry->key);
     }
     if (action == "deactivate") {
         entry->action = Action::Deactivate;

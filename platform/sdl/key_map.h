@@ -8,10 +8,10 @@
 namespace plat::keys {
 
 struct KeyCodes {
-    int virtualKey = 0;   // VK_*; 0 for a key Windows has no code for
-    int scanCode = 0;     // set-1 scan code without its 0xE0 prefix, as lParam carries it
+    int virtualKey = 0;     // VK_*; 0 for a key Windows has no code for
+    int scanCode = 0;       // set-1 scan code without its 0xE0 prefix, as lParam carries it
     bool extended = false;  // the 0xE0-prefixed keys (right Ctrl and Alt, arrows, keypad Enter and divide...)
-    int directInput = 0;  // DIK_*: index into the DirectInput keyboard state
+    int directInput = 0;    // DIK_*: index into the DirectInput keyboard state
 };
 
 // The codes of a physical key. Letters and digits follow the keyboard layout (`keycode`), the rest the key's

@@ -1,0 +1,154 @@
+// focus_cycle_test.cpp -- the whole program, in this process, through many focus changes: every time its surfaces
+// are lost and restored and the image comes back, and at the end it holds the objects it held after set-up.
+#include "diagnostics.h"
+#include "relay_trace.h"
+#include "frame_script.h"
+#include "settings.h"
+
+#include <windows.h>
+
+#include <SDL.h>
+
+#include <memory>
+
+namespace {
+
+using systemtest::Trace;
+namespace fs = std::filesystem;
+
+constexpr int kCycles = 8;
+constexpr int kFramesPerCycle = 150;
+const std::string kFlip = "IDirectDrawSurface::Flip(surface1, NULL, 0x1) = ";
+const std::string kImageBlit = "IDirectDrawSurface::Blt(surface2, {21, 16, 619, 464}, surface3, ";
+const std::string kSurfaceLost = "0x887601c2";
+
+// A captured frame's pixels as 0xRRGGBB.
+class Frame {
+public:
+    explicit Frame(const fs::path& file) : pixels_(nullptr, SDL_FreeSurface) {
+        SDL_Surface* loaded = SDL_LoadBMP(file.c_str());
+        pixels_.reset(loaded ? SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB888, 0) : nullptr);
+        SDL_FreeSurface(loaded);
+    }
+    bool Loaded() const { return pixels_ != nullptr; }
+    Uint32 At(int x, int y) const {
+        return static_cast<const Uint32*>(pixels_->pixels)[y * (pixels_->pitch / 4) + x] & 0xFFFFFF;
+    }
+
+private:
+    std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)> pixels_;
+};
+
+// What the run leaves behind, read once for all the tests below.
+struct CycledRun {
+    int exitCode = -1;
+    Trace trace;
+    tamberlyn::GdiCounts gdi{};
+    int surfaces = -1;
+    fs::path folder;
+};
+
+// Deactivates and reactivates the program every kFramesPerCycle frames, capturing the first frame after each
+// return, then ends it with Escape.
+CycledRun RunWithFocusCycles() {
+    CycledRun run;
+    run.folder = fs::path(testing::TempDir()) / ("tamberlyn-focus-" + std::to_string(getpid()));
+    fs::create_directories(run.folder);
+    fs::create_symlink(TAMBERLYN_INTRO_PATH, run.folder / "intro.bmp");
+    fs::current_path(run.folder);  // where the program finds intro.bmp
+
+    std::string script;
+    plat::Settings& settings = plat::CurrentSettings();
+    for (int cycle = 1; cycle <= kCycles; ++cycle) {
+        // The activation is due a frame later, so it comes while the program waits for messages.
+        script += std::to_string(cycle * kFramesPerCycle) + ":deactivate," +
+                  std::to_string(cycle * kFramesPerCycle + 1) + ":activate,";
+        settings.captureFrames.push_back(cycle * kFramesPerCycle + 1);
+    }
+    script += std::to_string(kCycles * kFramesPerCycle + 50) + ":key=ESCAPE";
+    plat::script::Load(script);
+    settings.captureDir = run.folder.string();
+    settings.unpaced = true;
+
+    tamberlyn::StartTraceCapture();
+    run.exitCode = WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<LPSTR>(""), SW_SHOWNORMAL);
+    for (std::string& line : tamberlyn::TakeTrace()) {
+        run.trace.calls.push_back(line.substr(line.find_first_not_of(' ')));
+        run.trace.raw.push_back(std::move(line));
+    }
+    run.gdi = tamberlyn::LiveGdiObjects();
+    run.surfaces = tamberlyn::LiveSurfaces();
+    return run;
+}
+
+class FocusCycles : public testing::Test {
+protected:
+    static void SetUpTestSuite() { run_ = std::make_unique<CycledRun>(RunWithFocusCycles()); }
+    static void TearDownTestSuite() {
+        fs::remove_all(run_->folder);
+        run_.reset();
+    }
+    void SetUp() override { ASSERT_EQ(run_->exitCode, 27) << "expected the run to end with Escape"; }
+
+    static std::unique_ptr<CycledRun> run_;
+};
+std::unique_ptr<CycledRun> FocusCycles::run_;
+
+TEST_F(FocusCycles, EveryReturnRestoresTheSurfacesAndReloadsTheImage) {
+    const Trace& trace = run_->trace;
+    const std::vector<std::size_t> deactivations = trace.FindAll("DefWindowProcA(hwnd1, 0x6, 0x0,");
+    ASSERT_EQ(deactivations.size(), static_cast<std::size_t>(kCycles));
+    for (int cycle = 0; cycle < kCycles; ++cycle) {
+        SCOPED_TRACE("cycle " + std::to_string(cycle + 1));
+        const std::size_t from = deactivations[cycle];
+        const std::size_t to = cycle + 1 < kCycles ? deactivations[cycle + 1] : Trace::npos;
+        EXPECT_EQ(trace.Count(kFlip + "0x0", 0, from), static_cast<std::size_t>((cycle + 1) * kFramesPerCycle));
+        EXPECT_TRUE(
+            trace.InOrder({"WaitMessage() = 1", kImageBlit + "* = " + kSurfaceLost,
+                           "LoadImageA(NULL, \"intro.bmp\", 0, 0, 0, 0x2010) = bitmap",
+                           "IDirectDrawSurface::Restore(surface3) = 0x0", kFlip + kSurfaceLost,
+                           "IDirectDrawSurface::Restore(surface1) = 0x0", kImageBlit + "* = 0x0", kFlip + "0x0"},
+                          from));
+        EXPECT_EQ(trace.Count("IDirectDrawSurface::Restore(surface1)", from, to), 1u);
+        EXPECT_EQ(trace.Count(kFlip + kSurfaceLost, from, to), 1u);
+    }
+}
+
+TEST_F(FocusCycles, TheFirstFrameAfterEveryReturnShowsTheImage) {
+    const Frame intro(TAMBERLYN_INTRO_PATH);
+    ASSERT_TRUE(intro.Loaded());
+    for (int cycle = 1; cycle <= kCycles; ++cycle) {
+        char name[32];
+        std::snprintf(name, sizeof name, "frame-%04d.bmp", cycle * kFramesPerCycle + 1);
+        const Frame frame(run_->folder / name);
+        ASSERT_TRUE(frame.Loaded()) << "expected " << name << " captured";
+        SCOPED_TRACE(name);
+        const Uint32 flash = frame.At(5, 5);
+        EXPECT_TRUE(flash == 0 || flash == 0xFFFFFF) << "expected a black or white border, got " << std::hex << flash;
+        EXPECT_EQ(frame.At(634, 474), flash) << "expected one flash colour all round";
+        // Whatever the zoom, the image's centre lands on the screen's centre.
+        EXPECT_EQ(frame.At(320, 240), intro.At(320, 240))
+            << std::hex << "expected the image's centre 0x" << intro.At(320, 240) << ", got 0x" << frame.At(320, 240);
+        int imagePixels = 0, sampled = 0;
+        for (int y = 16; y < 464; y += 7) {
+            for (int x = 21; x < 619; x += 7, ++sampled) {
+                imagePixels += frame.At(x, y) != 0 && frame.At(x, y) != 0xFFFFFF;  // the image has neither colour
+            }
+        }
+        EXPECT_GT(imagePixels * 10, sampled * 9) << "expected the image over the clip rectangle, got it on "
+                                                 << imagePixels << " of " << sampled << " samples";
+    }
+}
+
+TEST_F(FocusCycles, HoldsNoMoreObjectsAtTheEndThanAfterSetUp) {
+    // After set-up: the primary surface, its back buffer and the image's surface; the engine's two fonts.
+    EXPECT_EQ(run_->surfaces, 3);
+    const tamberlyn::GdiCounts& gdi = run_->gdi;
+    EXPECT_EQ(gdi.fonts, 2);
+    EXPECT_EQ(gdi.brushes, 0);
+    EXPECT_EQ(gdi.pens, 0);
+    EXPECT_EQ(gdi.bitmaps, 0);
+    EXPECT_EQ(gdi.dcs, 0);
+}
+
+}  // namespace
