@@ -63,7 +63,8 @@ BOOL DrawRectangle(HDC hdc, int left, int top, int right, int bottom) {
 
 // The source pixels [first, last] that make one destination pixel along an axis of `from` source and `to`
 // destination pixels, as GDI stretches: enlarging, each destination pixel takes the source pixel under its
-// centre; shrinking, each source pixel goes to the destination pixel under its centre, and they gather there.
+// centre; shrinking, each source pixel goes to the destination pixel under its centre, and they gather there
+// (all but the last when the destination is one pixel across).
 struct SourceSpan {
     int first;
     int last;
@@ -81,6 +82,9 @@ std::vector<SourceSpan> SourceSpans(int from, int to) {
             SourceSpan& span = spans[static_cast<std::size_t>(under(j, to, from))];
             span.first = std::min(span.first, j);
             span.last = std::max(span.last, j);
+        }
+        if (to == 1) {
+            spans[0].last = from - 2;  // into a single pixel, the last source pixel is left out
         }
     }
     return spans;

@@ -1,5 +1,5 @@
-// ddraw_test.cpp -- DirectDraw through its API: colour fills, stretched and keyed Blt, rejected rectangles, GetDC,
-// reference counts, Flip and the 16-bit mode.
+// ddraw_test.cpp -- DirectDraw through its API: colour fills, stretched and keyed Blt, rejected rectangles, surface
+// descriptions, GetDC, reference counts, Flip and the 16-bit mode.
 #include "api_helpers.h"
 
 namespace {
@@ -68,30 +68,32 @@ TEST_F(DirectDrawTest, ColorFillCoversWholeSurfaceOrRectRightAndBottomExclusive)
 
 TEST_F(DirectDrawTest, StretchBltPicksSourceByFixedPointStep) {
     const struct {
-        int sourceWidth;
-        int sourceHeight;
+        RECT from;
         RECT to;
     } cases[] = {
-        {3, 2, {5, 5, 17, 13}},  // 4x: an exact step, 4 x 4 blocks
-        {3, 1, {0, 0, 7, 1}},  {7, 1, {0, 0, 3, 1}},  {1, 3, {0, 0, 1, 7}}, {1, 7, {0, 0, 1, 3}},
-        {4, 1, {0, 0, 6, 1}},  {1, 5, {0, 0, 1, 7}},
-        {10, 1, {0, 0, 100, 1}},  // the step is not exact: 10 -> 100 gives runs of 11, 10 .. 9
+        {{0, 0, 3, 2}, {5, 5, 17, 13}},  // 4x: an exact step, 4 x 4 blocks
+        {{0, 0, 3, 1}, {0, 0, 7, 1}},   {{0, 0, 7, 1}, {0, 0, 3, 1}},  {{0, 0, 1, 3}, {0, 0, 1, 7}},
+        {{0, 0, 1, 7}, {0, 0, 1, 3}},   {{0, 0, 4, 1}, {0, 0, 6, 1}},  {{0, 0, 6, 1}, {0, 0, 4, 1}},
+        {{0, 0, 1, 5}, {0, 0, 1, 7}},   {{2, 1, 7, 2}, {3, 4, 5, 5}},  // shrunk from inside the source
+        {{0, 0, 10, 1}, {0, 0, 100, 1}},  // the step is not exact: 10 -> 100 gives runs of 11, 10 .. 9
+        {{2, 3, 62, 47}, {21, 16, 619, 464}},  // a part of the source zoomed 9.97 x 10.18 over most of the screen
     };
     ASSERT_TRUE(StartDirectDraw(32));
-    IDirectDrawSurface* source = Offscreen(16, 16);
-    IDirectDrawSurface* dest = Offscreen(101, 101);
+    IDirectDrawSurface* source = Offscreen(64, 48);
+    IDirectDrawSurface* dest = Offscreen(640, 480);
     ASSERT_TRUE(source && dest);
     ASSERT_NO_FATAL_FAILURE(WritePixels(source, Distinct));
     for (const auto& c : cases) {
-        const int w = c.to.right - c.to.left, h = c.to.bottom - c.to.top;
-        const std::string name = std::to_string(c.sourceWidth) + "x" + std::to_string(c.sourceHeight) + " -> " +
-                                 std::to_string(w) + "x" + std::to_string(h);
+        const int sw = c.from.right - c.from.left, sh = c.from.bottom - c.from.top;
+        const int dw = c.to.right - c.to.left, dh = c.to.bottom - c.to.top;
+        const std::string name = std::to_string(sw) + "x" + std::to_string(sh) + " -> " + std::to_string(dw) + "x" +
+                                 std::to_string(dh);
         ASSERT_EQ(DD_OK, ColorFill(dest, nullptr, kUntouched));
-        RECT from{0, 0, c.sourceWidth, c.sourceHeight}, to = c.to;
+        RECT from = c.from, to = c.to;
         ASSERT_EQ(DD_OK, dest->Blt(&to, source, &from, DDBLT_WAIT, nullptr)) << name;
         ExpectSurfacePixels(name, dest, RECT{0, 0, c.to.right + 1, c.to.bottom + 1}, [&](int x, int y) {
-            return Holds(to, x, y) ? Distinct(FixedPointSource(x - to.left, c.sourceWidth, w),
-                                              FixedPointSource(y - to.top, c.sourceHeight, h))
+            return Holds(to, x, y) ? Distinct(from.left + FixedPointSource(x - to.left, sw, dw),
+                                              from.top + FixedPointSource(y - to.top, sh, dh))
                                    : kUntouched;
         });
     }
@@ -113,6 +115,30 @@ TEST_F(DirectDrawTest, BltRejectsBadDestinationRectAndDrawsNothing) {
     for (const auto& c : cases) {
         RECT rect = c.rect;
         const HRESULT hr = dest->Blt(&rect, source, nullptr, DDBLT_WAIT, nullptr);
+        EXPECT_EQ(DDERR_INVALIDRECT, hr) << c.name << ": got " << Hex(DWORD(hr));
+        ExpectSurfacePixels(c.name, dest, RECT{0, 0, 40, 30}, [](int, int) { return kUntouched; });
+        const HRESULT fill = ColorFill(dest, &rect, 0x00ff00);
+        EXPECT_EQ(DDERR_INVALIDRECT, fill) << c.name << " colour fill: got " << Hex(DWORD(fill));
+        ExpectSurfacePixels(std::string(c.name) + " colour fill", dest, RECT{0, 0, 40, 30},
+                            [](int, int) { return kUntouched; });
+    }
+}
+
+TEST_F(DirectDrawTest, BltRejectsSourceRectOutsideTheSourceAndDrawsNothing) {
+    const struct {
+        const char* name;
+        RECT rect;
+    } cases[] = {{"partly outside", {10, 10, 30, 30}}, {"left of the surface", {-2, 0, 8, 8}},
+                 {"zero width", {5, 5, 5, 15}},         {"inverted", {15, 5, 5, 15}}};
+    ASSERT_TRUE(StartDirectDraw(32));
+    IDirectDrawSurface* source = Offscreen(20, 20);
+    IDirectDrawSurface* dest = Offscreen(40, 30);
+    ASSERT_TRUE(source && dest);
+    ASSERT_EQ(DD_OK, ColorFill(source, nullptr, 0x00ff00));
+    ASSERT_EQ(DD_OK, ColorFill(dest, nullptr, kUntouched));
+    for (const auto& c : cases) {
+        RECT from = c.rect, to{0, 0, 20, 20};
+        const HRESULT hr = dest->Blt(&to, source, &from, DDBLT_WAIT, nullptr);
         EXPECT_EQ(DDERR_INVALIDRECT, hr) << c.name << ": got " << Hex(DWORD(hr));
         ExpectSurfacePixels(c.name, dest, RECT{0, 0, 40, 30}, [](int, int) { return kUntouched; });
     }
@@ -145,6 +171,27 @@ TEST_F(DirectDrawTest, SourceColorKeyIsRequiredForKeySrcAndSkipsKeyedPixelsAlsoS
             return Holds(to, x, y) && !keyed(sx, sy) ? Distinct(sx, sy) : kUntouched;
         });
     }
+}
+
+// The system sizes its copies from the description of the surface it copies into.
+TEST_F(DirectDrawTest, OffscreenSurfaceDescribesItsSizeAndTheModesFormat) {
+    ASSERT_TRUE(StartDirectDraw(32));
+    IDirectDrawSurface* surface = Offscreen(37, 21);
+    ASSERT_NE(nullptr, surface);
+    DDSURFACEDESC desc{};
+    desc.dwSize = sizeof desc;
+    ASSERT_EQ(DD_OK, surface->GetSurfaceDesc(&desc));
+    const DWORD described = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT;
+    EXPECT_EQ(described, desc.dwFlags & described) << "dwFlags " << Hex(desc.dwFlags);
+    EXPECT_EQ(37u, desc.dwWidth);
+    EXPECT_EQ(21u, desc.dwHeight);
+    EXPECT_GE(desc.lPitch, 37 * 4);
+    EXPECT_EQ(DWORD(DDSCAPS_OFFSCREENPLAIN), desc.ddsCaps.dwCaps & DDSCAPS_OFFSCREENPLAIN);
+    const DDPIXELFORMAT& format = desc.ddpfPixelFormat;
+    EXPECT_EQ(32u, format.dwRGBBitCount);
+    EXPECT_EQ(0xff0000u, format.dwRBitMask);
+    EXPECT_EQ(0x00ff00u, format.dwGBitMask);
+    EXPECT_EQ(0x0000ffu, format.dwBBitMask);
 }
 
 TEST_F(DirectDrawTest, SecondGetDCFails) {
@@ -213,6 +260,8 @@ TEST_F(DirectDrawTest, Mode16IsRgb565AndGdiColoursTruncate) {
     EXPECT_EQ(0x07e0u, format.dwGBitMask);
     EXPECT_EQ(0x001fu, format.dwBBitMask);
     EXPECT_EQ(1280, desc.lPitch);
+    ASSERT_EQ(DD_OK, ColorFill(surface, nullptr, 0x1234));
+    ExpectSurfacePixels("16-bit colour fill", surface, RECT{0, 0, 8, 8}, [](int, int) { return 0x1234u; });
     for (const Color16& c : kColors16) {
         ASSERT_EQ(DD_OK, ColorFill(surface, nullptr, 0x1234));
         HDC dc = nullptr;

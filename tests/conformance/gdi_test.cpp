@@ -1,148 +1,95 @@
 // gdi_test.cpp -- GDI through its API: bitmaps loaded from BMP files, BitBlt and StretchBlt out of memory DCs,
 // Rectangle on bitmaps and surfaces, selecting and deleting objects.
-#include "api_helpers.h"
-#include "bmp_builder.h"
+#include "bitmap_files.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 
 namespace {
 
 using namespace apitest;
 using Rows = std::vector<std::vector<std::uint32_t>>;
 
-class GdiTest : public ApiTest {
+class GdiTest : public BitmapFileTest {
 protected:
-    void TearDown() override {
-        for (HDC dc : dcs_) {
-            DeleteDC(dc);
-        }
-        for (HBITMAP bitmap : bitmaps_) {
-            DeleteObject(bitmap);
-        }
-        for (const std::string& path : files_) {
-            std::remove(path.c_str());
-        }
-        ApiTest::TearDown();
-    }
-
-    // A path in the temporary folder, named after the test and removed when it ends.
-    std::string TempPath(const std::string& name) {
-        const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        files_.push_back((std::filesystem::temp_directory_path() / ("tamberlyn_" + test + "_" + name)).string());
-        return files_.back();
-    }
-
-    std::string WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-        const std::string path = TempPath(name);
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-        return path;
-    }
-
-    // A bottom-up BI_RGB file of `rows`, top row first: 0x00RRGGBB values, or indices into a grey ramp.
-    std::string WriteBmp(const std::string& name, int bitCount, Rows rows) {
+    // A bottom-up 24-bit file of `rows` (0x00RRGGBB, top row first), loaded and selected into a memory DC.
+    HDC LoadedDC(const std::string& name, Rows rows) {
         bmptest::BmpParts parts;
         parts.width = int(rows[0].size());
         parts.height = int(rows.size());
-        parts.bitCount = std::uint16_t(bitCount);
-        for (int i = 0; bitCount <= 8 && i < (1 << bitCount); ++i) {
-            parts.colors.push_back(0x010101u * std::uint32_t(i * 255 / ((1 << bitCount) - 1)));
-        }
         std::reverse(rows.begin(), rows.end());
-        parts.pixels = bmptest::PackRows(rows, bitCount);
-        return WriteFile(name, bmptest::BuildBmp(parts));
-    }
-
-    HBITMAP Load(const std::string& path) {
-        const auto bitmap = static_cast<HBITMAP>(
-            LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
-        if (bitmap) {
-            bitmaps_.push_back(bitmap);
-        }
-        return bitmap;
-    }
-
-    HDC MemoryDC(HBITMAP selected = nullptr) {
-        const HDC dc = CreateCompatibleDC(nullptr);
-        EXPECT_NE(nullptr, dc) << "CreateCompatibleDC(NULL)";
-        dcs_.push_back(dc);
-        if (selected) {
-            EXPECT_NE(nullptr, SelectObject(dc, selected)) << "selecting a loaded bitmap";
-        }
-        return dc;
-    }
-
-    HDC WhiteBitmapDC(int size) {
-        const HBITMAP bitmap = Load(WriteBmp("white.bmp", 24, Rows(size, std::vector<std::uint32_t>(size, 0xFFFFFF))));
-        EXPECT_NE(nullptr, bitmap);
+        parts.pixels = bmptest::PackRows(rows, 24);
+        const HBITMAP bitmap = Load(WriteBmp(name, parts));
+        EXPECT_NE(nullptr, bitmap) << "loading " << name;
         return MemoryDC(bitmap);
     }
 
-private:
-    std::vector<HDC> dcs_;
-    std::vector<HBITMAP> bitmaps_;
-    std::vector<std::string> files_;
+    HDC WhiteBitmapDC(int size) {
+        return LoadedDC("white.bmp", Rows(size, std::vector<std::uint32_t>(size, 0xFFFFFF)));
+    }
 };
 
 std::uint32_t FileValue(COLORREF color) { return GetRValue(color) << 16 | GetGValue(color) << 8 | GetBValue(color); }
 
-TEST_F(GdiTest, LoadImageFromFileGivesDibSectionOfTheFileDepth) {
-    const struct {
-        int bitCount;
-        LONG widthBytes;  // DWORD-aligned rows of 5 pixels
-    } cases[] = {{1, 4}, {4, 4}, {8, 8}, {16, 12}, {24, 16}, {32, 20}};
-    for (const auto& c : cases) {
-        const std::uint32_t mask = (1u << std::min(c.bitCount, 24)) - 1;
-        Rows rows(3, std::vector<std::uint32_t>(5));
-        for (int y = 0; y < 3; ++y) {
-            for (int x = 0; x < 5; ++x) {
-                rows[y][x] = std::uint32_t(x + 2 * y) * 0x010305u & mask;
-            }
-        }
-        const HBITMAP bitmap = Load(WriteBmp(std::to_string(c.bitCount) + ".bmp", c.bitCount, rows));
-        SCOPED_TRACE(std::to_string(c.bitCount) + "-bit file");
-        ASSERT_NE(nullptr, bitmap);
-        BITMAP bm{};
-        ASSERT_EQ(int(sizeof bm), GetObjectA(bitmap, sizeof bm, &bm));
-        const std::vector<LONG> expected{0, 5, 3, c.widthBytes, 1, c.bitCount};
-        EXPECT_EQ(expected, (std::vector<LONG>{bm.bmType, bm.bmWidth, bm.bmHeight, bm.bmWidthBytes, bm.bmPlanes,
-                                               bm.bmBitsPixel}))
-            << "type, width, height, bytes a row, planes, bits a pixel";
-        EXPECT_NE(nullptr, bm.bmBits);
-    }
-}
-
-TEST_F(GdiTest, LoadImageRefusesMissingAndGarbageFilesAndResources) {
-    EXPECT_EQ(nullptr, Load(TempPath("missing.bmp"))) << "missing file";
-    EXPECT_EQ(nullptr, Load(WriteFile("garbage.bmp", {'B', 'M', 0x36, 0, 0, 0, 0, 0, 7, 7, 7}))) << "garbage file";
-    EXPECT_EQ(nullptr, LoadImageA(GetModuleHandleA(nullptr), "TAMBERLYN_NO_SUCH_BITMAP", IMAGE_BITMAP, 0, 0,
-                                  LR_CREATEDIBSECTION))
-        << "resource form";
-}
-
+// As the system copies a loaded bitmap into a surface: BitBlt from a memory DC into the surface's DC, from a
+// 24-bit file and from an 8-bit one whose colour table holds the same colours.
 TEST_F(GdiTest, BitBltFromLoadedBitmapIntoSurfacesConvertsColours) {
     Rows row(1);
     for (const Color16& c : kColors16) {
         row[0].push_back(FileValue(c.color));
     }
-    const HDC source = MemoryDC(Load(WriteBmp("colours.bmp", 24, row)));
+    bmptest::BmpParts indexed;
+    indexed.width = int(row[0].size());
+    indexed.bitCount = 8;
+    indexed.colorsUsed = std::uint32_t(row[0].size());
+    indexed.colors = row[0];
+    indexed.pixels = bmptest::PackRows({{0, 1, 2, 3, 4, 5}}, 8);
+    const HDC sources[] = {LoadedDC("colours.bmp", row), MemoryDC(Load(WriteBmp("indexed.bmp", indexed)))};
     ASSERT_TRUE(StartDirectDraw(32));
     for (const DWORD bitsPerPixel : {32u, 16u}) {
-        const std::string name = std::to_string(bitsPerPixel) + "-bit surface";
-        ASSERT_EQ(DD_OK, ddraw_->SetDisplayMode(640, 480, bitsPerPixel)) << name;
-        IDirectDrawSurface* surface = Offscreen(8, 1);
-        HDC dc = nullptr;
-        ASSERT_TRUE(surface && surface->GetDC(&dc) == DD_OK) << name;
-        EXPECT_TRUE(BitBlt(dc, 0, 0, 6, 1, source, 0, 0, SRCCOPY)) << name;
-        ASSERT_EQ(DD_OK, surface->ReleaseDC(dc)) << name;
-        ExpectSurfacePixels(name, surface, RECT{0, 0, 6, 1}, [&](int x, int) {
-            return bitsPerPixel == 16 ? kColors16[x].pixel16 : FileValue(kColors16[x].color);
-        });
+        ASSERT_EQ(DD_OK, ddraw_->SetDisplayMode(640, 480, bitsPerPixel)) << bitsPerPixel << "-bit mode";
+        for (const HDC source : sources) {
+            const std::string name = std::string(source == sources[0] ? "24" : "8") + "-bit file into a " +
+                                     std::to_string(bitsPerPixel) + "-bit surface";
+            IDirectDrawSurface* surface = Offscreen(8, 1);
+            HDC dc = nullptr;
+            ASSERT_TRUE(surface && surface->GetDC(&dc) == DD_OK) << name;
+            EXPECT_TRUE(BitBlt(dc, 0, 0, 6, 1, source, 0, 0, SRCCOPY)) << name;
+            ASSERT_EQ(DD_OK, surface->ReleaseDC(dc)) << name;
+            ExpectSurfacePixels(name, surface, RECT{0, 0, 6, 1}, [&](int x, int) {
+                return bitsPerPixel == 16 ? kColors16[x].pixel16 : FileValue(kColors16[x].color);
+            });
+        }
     }
 }
+
+// Source indices behind destination pixel i when s pixels stretch to d: when enlarging, the one whose centre is
+// nearest (the lower on a tie); when shrinking, every one whose centre falls on i (the default mode ANDs them).
+std::vector<int> SourcesOf(int i, int s, int d) {
+    const auto landing = [](int j, int from, int to) { return ((2 * j + 1) * to + 2 * from - 1) / (2 * from) - 1; };
+    if (d >= s) {
+        return {landing(i, d, s)};
+    }
+    std::vector<int> sources;
+    for (int j = 0; j < s; ++j) {
+        if (landing(j, s, d) == i) {
+            sources.push_back(j);
+        }
+    }
+    return sources;
+}
+
+// A different colour for each pixel of a size x size image: RGB(0x40 + x, 0x40 + y, 0x80).
+Rows DistinctRows(int size) {
+    Rows rows(size, std::vector<std::uint32_t>(size));
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            rows[y][x] = FileValue(RGB(0x40 + x, 0x40 + y, 0x80));
+        }
+    }
+    return rows;
+}
+
+DWORD To565(std::uint32_t rgb) { return (rgb >> 19 & 31) << 11 | (rgb >> 10 & 63) << 5 | (rgb >> 3 & 31); }
 
 TEST_F(GdiTest, StretchBltEnlargesByCentreSamplingLowerIndexOnTies) {
     const struct {
@@ -150,13 +97,7 @@ TEST_F(GdiTest, StretchBltEnlargesByCentreSamplingLowerIndexOnTies) {
         int dest;
         bool vertical;
     } cases[] = {{2, 5, false}, {3, 7, false}, {4, 6, false}, {2, 5, true}, {4, 6, true}};
-    Rows distinct(7, std::vector<std::uint32_t>(7));
-    for (int y = 0; y < 7; ++y) {
-        for (int x = 0; x < 7; ++x) {
-            distinct[y][x] = FileValue(RGB(0x40 + x, 0x40 + y, 0x80));
-        }
-    }
-    const HDC source = MemoryDC(Load(WriteBmp("distinct.bmp", 24, distinct)));
+    const HDC source = LoadedDC("distinct.bmp", DistinctRows(7));
     for (const auto& c : cases) {
         const std::string name = std::to_string(c.source) + "->" + std::to_string(c.dest) + (c.vertical ? " V" : " H");
         const HDC dest = WhiteBitmapDC(8);
@@ -164,15 +105,46 @@ TEST_F(GdiTest, StretchBltEnlargesByCentreSamplingLowerIndexOnTies) {
         EXPECT_TRUE(StretchBlt(dest, 0, 0, w, h, source, 0, 0, c.vertical ? 1 : c.source, c.vertical ? c.source : 1,
                                SRCCOPY))
             << name;
-        // Destination i reads source ceil((2i + 1) * s / 2d) - 1.
-        const auto picked = [&](int i) { return ((2 * i + 1) * c.source + 2 * c.dest - 1) / (2 * c.dest) - 1; };
         ExpectPixels(name, RECT{0, 0, w + 1, h + 1}, [&](int x, int y) { return GetPixel(dest, x, y); },
                      [&](int x, int y) -> DWORD {
                          if (x >= w || y >= h) {
                              return 0xFFFFFF;
                          }
-                         return c.vertical ? RGB(0x40, 0x40 + picked(y), 0x80) : RGB(0x40 + picked(x), 0x40, 0x80);
+                         const int picked = SourcesOf(c.vertical ? y : x, c.source, c.dest)[0];
+                         return c.vertical ? RGB(0x40, 0x40 + picked, 0x80) : RGB(0x40 + picked, 0x40, 0x80);
                      });
+    }
+}
+
+// As the system copies a bitmap over a whole surface: StretchBlt of a part of a loaded bitmap into the surface's DC,
+// enlarged across and shrunk down, into 32- and 16-bit surfaces.
+TEST_F(GdiTest, StretchBltFromLoadedBitmapIntoSurfaces) {
+    const Rows distinct = DistinctRows(7);
+    const HDC source = LoadedDC("distinct.bmp", distinct);
+    const RECT from{1, 2, 4, 7};
+    const int fromWidth = 3, fromHeight = 5, width = 7, height = 2;
+    const auto expected = [&](int x, int y) {
+        std::uint32_t anded = 0xFFFFFF;
+        for (int sy : SourcesOf(y, fromHeight, height)) {
+            for (int sx : SourcesOf(x, fromWidth, width)) {
+                anded &= distinct[from.top + sy][from.left + sx];
+            }
+        }
+        return anded;
+    };
+    ASSERT_TRUE(StartDirectDraw(32));
+    for (const DWORD bitsPerPixel : {32u, 16u}) {
+        const std::string name = "3x5 -> 7x2 into a " + std::to_string(bitsPerPixel) + "-bit surface";
+        ASSERT_EQ(DD_OK, ddraw_->SetDisplayMode(640, 480, bitsPerPixel)) << name;
+        IDirectDrawSurface* surface = Offscreen(width, height);
+        HDC dc = nullptr;
+        ASSERT_TRUE(surface && surface->GetDC(&dc) == DD_OK) << name;
+        EXPECT_TRUE(StretchBlt(dc, 0, 0, width, height, source, from.left, from.top, fromWidth, fromHeight, SRCCOPY))
+            << name;
+        ASSERT_EQ(DD_OK, surface->ReleaseDC(dc)) << name;
+        ExpectSurfacePixels(name, surface, RECT{0, 0, width, height}, [&](int x, int y) {
+            return bitsPerPixel == 16 ? To565(expected(x, y)) : expected(x, y);
+        });
     }
 }
 
@@ -183,12 +155,15 @@ TEST_F(GdiTest, StretchBltShrinkingCombinesPixelsWithAnd) {
     for (const COLORREF colour : colours) {
         row[0].push_back(FileValue(colour));
     }
-    const HDC source = MemoryDC(Load(WriteBmp("shrink.bmp", 24, row)));
+    const HDC source = LoadedDC("shrink.bmp", row);
     const HDC dest = WhiteBitmapDC(8);
     EXPECT_TRUE(StretchBlt(dest, 0, 0, 2, 1, source, 0, 0, 4, 1, SRCCOPY));
     EXPECT_EQ(RGB(0, 255, 0), GetPixel(dest, 0, 0)) << "pixels 0 and 1 ANDed";
     EXPECT_EQ(RGB(255, 0, 255), GetPixel(dest, 1, 0)) << "pixels 2 and 3 ANDed";
     EXPECT_EQ(RGB(255, 255, 255), GetPixel(dest, 2, 0)) << "outside the destination rectangle";
+    // Into a single pixel the last source pixel is left out of the group.
+    EXPECT_TRUE(StretchBlt(dest, 0, 1, 1, 1, source, 0, 0, 2, 1, SRCCOPY));
+    EXPECT_EQ(RGB(255, 255, 0), GetPixel(dest, 0, 1)) << "2 pixels into 1: pixel 0 alone";
 }
 
 // Rectangle on a bitmap and on a surface's DC: the brush inside `brush`, the pen over the rest of `pen` (half-open).
@@ -203,6 +178,7 @@ TEST_F(GdiTest, RectanglePaintsPenBandsAndBrushNormalisedOrDegenerate) {
         {"(20,16,10,10) w=1", {20, 16, 10, 10}, 1, {10, 10, 20, 16}, {11, 11, 19, 15}},
         {"(20,10,10,16) w=2", {20, 10, 10, 16}, 2, {9, 9, 20, 16}, {11, 11, 18, 14}},
         {"whole 24x24 w=2", {0, 0, 24, 24}, 2, {0, 0, 24, 24}, {1, 1, 22, 22}},
+        {"(14,14,25,25) w=2 over the edge", {14, 14, 25, 25}, 2, {13, 13, 24, 24}, {15, 15, 23, 23}},
         {"1x1 w=1 draws nothing", {10, 10, 11, 11}, 1, {}, {}},
         {"1x1 w=2", {10, 10, 11, 11}, 2, {9, 9, 11, 11}, {}},
         {"1 wide w=1", {10, 10, 11, 16}, 1, {10, 10, 11, 16}, {}},

@@ -1,5 +1,5 @@
-// message_test.cpp -- the message queue and window procedures through the API: WM_QUIT's place in the queue,
-// activation on ShowWindow, WM_CLOSE's default handling, dispatching and translating keys.
+// message_test.cpp -- the message queue and window procedures through the API: WM_QUIT's place in the queue and
+// under MessageBoxA, activation on ShowWindow, WM_CLOSE's default handling, dispatching and translating keys.
 #include "api_helpers.h"
 
 #include <algorithm>
@@ -74,6 +74,32 @@ TEST_F(MessageTest, PeekMessageNoRemoveKeepsQuitAndRemoveTakesIt) {
             EXPECT_EQ(7u, msg.wParam) << call.name;
         }
     }
+}
+
+TEST_F(MessageTest, PeekMessageGivesPostedMessagesBeforeQuitUnlessFilteredToIt) {
+    const HWND window = NewWindow();
+    ASSERT_TRUE(PostMessageA(window, WM_USER, 1, 0));
+    PostQuitMessage(9);
+    MSG msg{};
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "filtered to WM_QUIT";
+    EXPECT_EQ(UINT(WM_QUIT), msg.message);
+    EXPECT_EQ(9u, msg.wParam);
+    PostQuitMessage(10);
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) << "unfiltered";
+    EXPECT_EQ(UINT(WM_USER), msg.message) << "the posted message comes before the quit";
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) << "unfiltered, second";
+    EXPECT_EQ(UINT(WM_QUIT), msg.message);
+    EXPECT_EQ(10u, msg.wParam);
+}
+
+// The system reports a fatal error after its window has posted the quit: the box must not wait for the user.
+TEST_F(MessageTest, MessageBoxWithQuitPendingReturnsAtOnceAndLeavesTheQuit) {
+    PostQuitMessage(11);
+    EXPECT_EQ(IDOK, MessageBoxA(nullptr, "conformance test", nullptr, MB_ICONERROR)) << "MessageBoxA";
+    MSG msg{};
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) << "the quit should still be pending";
+    EXPECT_EQ(UINT(WM_QUIT), msg.message);
+    EXPECT_EQ(11u, msg.wParam);
 }
 
 TEST_F(MessageTest, ShowWindowActivatesTheProgramBeforeReturning) {
