@@ -35,37 +35,6 @@ plat::Settings SettingsFrom(const std::map<std::string, std::string>& variables)
     });
 }
 
-TEST(PresentSettingsTest, DefaultsAreDesktopFitVsyncNoCapFirstDisplayAutomaticPath) {
-    const plat::Settings settings = SettingsFrom({});
-    EXPECT_EQ(settings.windowMode, plat::WindowMode::Desktop);
-    EXPECT_EQ(settings.scaling, Scaling::Fit);
-    EXPECT_TRUE(settings.vsync);
-    EXPECT_EQ(settings.frameCap, 0);
-    EXPECT_EQ(settings.displayIndex, 0);
-    EXPECT_EQ(settings.presentPath, plat::PresentPath::Auto);
-}
-
-TEST(PresentSettingsTest, EveryChoiceIsRead) {
-    const plat::Settings settings = SettingsFrom({{"TAMBERLYN_WINDOW", "mode"},
-                                                  {"TAMBERLYN_SCALE", "integer"},
-                                                  {"TAMBERLYN_VSYNC", "0"},
-                                                  {"TAMBERLYN_FRAME_CAP", "30"},
-                                                  {"TAMBERLYN_DISPLAY", "1"},
-                                                  {"TAMBERLYN_PRESENT", "surface"}});
-    EXPECT_EQ(settings.windowMode, plat::WindowMode::Mode);
-    EXPECT_EQ(settings.scaling, Scaling::Integer);
-    EXPECT_FALSE(settings.vsync);
-    EXPECT_EQ(settings.frameCap, 30);
-    EXPECT_EQ(settings.displayIndex, 1);
-    EXPECT_EQ(settings.presentPath, plat::PresentPath::Surface);
-
-    const plat::Settings others = SettingsFrom(
-        {{"TAMBERLYN_WINDOW", "window"}, {"TAMBERLYN_SCALE", "stretch"}, {"TAMBERLYN_PRESENT", "renderer"}});
-    EXPECT_EQ(others.windowMode, plat::WindowMode::Window);
-    EXPECT_EQ(others.scaling, Scaling::Stretch);
-    EXPECT_EQ(others.presentPath, plat::PresentPath::Renderer);
-}
-
 TEST(PresentSettingsTest, ValuesThatMakeNoSenseLeaveTheDefaults) {
     const plat::Settings settings = SettingsFrom({{"TAMBERLYN_WINDOW", "fullscreen"},
                                                   {"TAMBERLYN_SCALE", "Fit"},
