@@ -34,9 +34,8 @@ bool NamedKey(const std::string& name, keys::KeyCodes* key) {
     static const struct {
         const char* windows;
         const char* sdl;
-    } aliases[] = {{"ESC", "Escape"},          {"ENTER", "Return"},        {"BACK", "Backspace"},
-                   {"SNAPSHOT", "PrintScreen"}, {"ALT", "Left Alt"},        {"CONTROL", "Left Ctrl"},
-                   {"SHIFT", "Left Shift"}};
+    } aliases[] = {{"ESC", "Escape"},   {"ENTER", "Return"},      {"BACK", "Backspace"},  {"SNAPSHOT", "PrintScreen"},
+                   {"ALT", "Left Alt"}, {"CONTROL", "Left Ctrl"}, {"SHIFT", "Left Shift"}};
     std::string sdlName = name;
     for (const auto& alias : aliases) {
         if (SDL_strcasecmp(name.c_str(), alias.windows) == 0) {

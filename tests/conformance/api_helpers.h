@@ -57,7 +57,7 @@ void ExpectSurfacePixels(const std::string& what, IDirectDrawSurface* surface, c
     const auto read = [&](int x, int y) -> DWORD {
         const BYTE* row = static_cast<const BYTE*>(desc.lpSurface) + y * desc.lPitch;
         return desc.ddpfPixelFormat.dwRGBBitCount == 16 ? reinterpret_cast<const WORD*>(row)[x]
-                                                         : reinterpret_cast<const DWORD*>(row)[x] & 0xFFFFFF;
+                                                        : reinterpret_cast<const DWORD*>(row)[x] & 0xFFFFFF;
     };
     ExpectPixels(what, area, read, expected);
     surface->Unlock(desc.lpSurface);

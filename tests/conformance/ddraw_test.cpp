@@ -9,10 +9,14 @@ using namespace apitest;
 constexpr DWORD kUntouched = 0x777777;
 
 // A different value for each source pixel: 0x80yyxx.
-DWORD Distinct(int x, int y) { return 0x800000u | DWORD(y) << 8 | DWORD(x); }
+DWORD Distinct(int x, int y) {
+    return 0x800000u | DWORD(y) << 8 | DWORD(x);
+}
 
 // DirectDraw stretches as Wine's software blitter: destination i reads source (i * ((s << 16) / d)) >> 16.
-int FixedPointSource(int i, int s, int d) { return int((std::int64_t(i) * ((s << 16) / d)) >> 16); }
+int FixedPointSource(int i, int s, int d) {
+    return int((std::int64_t(i) * ((s << 16) / d)) >> 16);
+}
 
 // Writes valueOf(x, y) into every pixel of a 32-bit surface.
 template <class ValueOf>
@@ -72,10 +76,10 @@ TEST_F(DirectDrawTest, StretchBltPicksSourceByFixedPointStep) {
         RECT to;
     } cases[] = {
         {{0, 0, 3, 2}, {5, 5, 17, 13}},  // 4x: an exact step, 4 x 4 blocks
-        {{0, 0, 3, 1}, {0, 0, 7, 1}},   {{0, 0, 7, 1}, {0, 0, 3, 1}},  {{0, 0, 1, 3}, {0, 0, 1, 7}},
-        {{0, 0, 1, 7}, {0, 0, 1, 3}},   {{0, 0, 4, 1}, {0, 0, 6, 1}},  {{0, 0, 6, 1}, {0, 0, 4, 1}},
-        {{0, 0, 1, 5}, {0, 0, 1, 7}},   {{2, 1, 7, 2}, {3, 4, 5, 5}},  // shrunk from inside the source
-        {{0, 0, 10, 1}, {0, 0, 100, 1}},  // the step is not exact: 10 -> 100 gives runs of 11, 10 .. 9
+        {{0, 0, 3, 1}, {0, 0, 7, 1}},         {{0, 0, 7, 1}, {0, 0, 3, 1}}, {{0, 0, 1, 3}, {0, 0, 1, 7}},
+        {{0, 0, 1, 7}, {0, 0, 1, 3}},         {{0, 0, 4, 1}, {0, 0, 6, 1}}, {{0, 0, 6, 1}, {0, 0, 4, 1}},
+        {{0, 0, 1, 5}, {0, 0, 1, 7}},         {{2, 1, 7, 2}, {3, 4, 5, 5}},  // shrunk from inside the source
+        {{0, 0, 10, 1}, {0, 0, 100, 1}},       // the step is not exact: 10 -> 100 gives runs of 11, 10 .. 9
         {{2, 3, 62, 47}, {21, 16, 619, 464}},  // a part of the source zoomed 9.97 x 10.18 over most of the screen
     };
     ASSERT_TRUE(StartDirectDraw(32));
@@ -86,8 +90,8 @@ TEST_F(DirectDrawTest, StretchBltPicksSourceByFixedPointStep) {
     for (const auto& c : cases) {
         const int sw = c.from.right - c.from.left, sh = c.from.bottom - c.from.top;
         const int dw = c.to.right - c.to.left, dh = c.to.bottom - c.to.top;
-        const std::string name = std::to_string(sw) + "x" + std::to_string(sh) + " -> " + std::to_string(dw) + "x" +
-                                 std::to_string(dh);
+        const std::string name =
+            std::to_string(sw) + "x" + std::to_string(sh) + " -> " + std::to_string(dw) + "x" + std::to_string(dh);
         ASSERT_EQ(DD_OK, ColorFill(dest, nullptr, kUntouched));
         RECT from = c.from, to = c.to;
         ASSERT_EQ(DD_OK, dest->Blt(&to, source, &from, DDBLT_WAIT, nullptr)) << name;
@@ -128,8 +132,10 @@ TEST_F(DirectDrawTest, BltRejectsSourceRectOutsideTheSourceAndDrawsNothing) {
     const struct {
         const char* name;
         RECT rect;
-    } cases[] = {{"partly outside", {10, 10, 30, 30}}, {"left of the surface", {-2, 0, 8, 8}},
-                 {"zero width", {5, 5, 5, 15}},         {"inverted", {15, 5, 5, 15}}};
+    } cases[] = {{"partly outside", {10, 10, 30, 30}},
+                 {"left of the surface", {-2, 0, 8, 8}},
+                 {"zero width", {5, 5, 5, 15}},
+                 {"inverted", {15, 5, 5, 15}}};
     ASSERT_TRUE(StartDirectDraw(32));
     IDirectDrawSurface* source = Offscreen(20, 20);
     IDirectDrawSurface* dest = Offscreen(40, 30);
@@ -161,8 +167,8 @@ TEST_F(DirectDrawTest, SourceColorKeyIsRequiredForKeySrcAndSkipsKeyedPixelsAlsoS
     DDCOLORKEY colorKey{key, key};
     ASSERT_EQ(DD_OK, source->SetColorKey(DDCKEY_SRCBLT, &colorKey));
     for (RECT to : {RECT{1, 1, 5, 3}, RECT{1, 1, 9, 5}}) {  // 1:1 and 2x
-        const std::string name = "keyed 4x2 -> " + std::to_string(to.right - to.left) + "x" +
-                                 std::to_string(to.bottom - to.top);
+        const std::string name =
+            "keyed 4x2 -> " + std::to_string(to.right - to.left) + "x" + std::to_string(to.bottom - to.top);
         ASSERT_EQ(DD_OK, ColorFill(dest, nullptr, kUntouched));
         ASSERT_EQ(DD_OK, dest->Blt(&to, source, nullptr, DDBLT_WAIT | DDBLT_KEYSRC, nullptr)) << name;
         ExpectSurfacePixels(name, dest, RECT{0, 0, 10, 6}, [&](int x, int y) {

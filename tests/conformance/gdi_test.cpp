@@ -28,7 +28,9 @@ protected:
     }
 };
 
-std::uint32_t FileValue(COLORREF color) { return GetRValue(color) << 16 | GetGValue(color) << 8 | GetBValue(color); }
+std::uint32_t FileValue(COLORREF color) {
+    return GetRValue(color) << 16 | GetGValue(color) << 8 | GetBValue(color);
+}
 
 // As the system copies a loaded bitmap into a surface: BitBlt from a memory DC into the surface's DC, from a
 // 24-bit file and from an 8-bit one whose colour table holds the same colours.
@@ -89,7 +91,9 @@ Rows DistinctRows(int size) {
     return rows;
 }
 
-DWORD To565(std::uint32_t rgb) { return (rgb >> 19 & 31) << 11 | (rgb >> 10 & 63) << 5 | (rgb >> 3 & 31); }
+DWORD To565(std::uint32_t rgb) {
+    return (rgb >> 19 & 31) << 11 | (rgb >> 10 & 63) << 5 | (rgb >> 3 & 31);
+}
 
 TEST_F(GdiTest, StretchBltEnlargesByCentreSamplingLowerIndexOnTies) {
     const struct {
@@ -102,17 +106,18 @@ TEST_F(GdiTest, StretchBltEnlargesByCentreSamplingLowerIndexOnTies) {
         const std::string name = std::to_string(c.source) + "->" + std::to_string(c.dest) + (c.vertical ? " V" : " H");
         const HDC dest = WhiteBitmapDC(8);
         const int w = c.vertical ? 1 : c.dest, h = c.vertical ? c.dest : 1;
-        EXPECT_TRUE(StretchBlt(dest, 0, 0, w, h, source, 0, 0, c.vertical ? 1 : c.source, c.vertical ? c.source : 1,
-                               SRCCOPY))
+        EXPECT_TRUE(
+            StretchBlt(dest, 0, 0, w, h, source, 0, 0, c.vertical ? 1 : c.source, c.vertical ? c.source : 1, SRCCOPY))
             << name;
-        ExpectPixels(name, RECT{0, 0, w + 1, h + 1}, [&](int x, int y) { return GetPixel(dest, x, y); },
-                     [&](int x, int y) -> DWORD {
-                         if (x >= w || y >= h) {
-                             return 0xFFFFFF;
-                         }
-                         const int picked = SourcesOf(c.vertical ? y : x, c.source, c.dest)[0];
-                         return c.vertical ? RGB(0x40, 0x40 + picked, 0x80) : RGB(0x40 + picked, 0x40, 0x80);
-                     });
+        ExpectPixels(
+            name, RECT{0, 0, w + 1, h + 1}, [&](int x, int y) { return GetPixel(dest, x, y); },
+            [&](int x, int y) -> DWORD {
+                if (x >= w || y >= h) {
+                    return 0xFFFFFF;
+                }
+                const int picked = SourcesOf(c.vertical ? y : x, c.source, c.dest)[0];
+                return c.vertical ? RGB(0x40, 0x40 + picked, 0x80) : RGB(0x40 + picked, 0x40, 0x80);
+            });
     }
 }
 
@@ -142,9 +147,8 @@ TEST_F(GdiTest, StretchBltFromLoadedBitmapIntoSurfaces) {
         EXPECT_TRUE(StretchBlt(dc, 0, 0, width, height, source, from.left, from.top, fromWidth, fromHeight, SRCCOPY))
             << name;
         ASSERT_EQ(DD_OK, surface->ReleaseDC(dc)) << name;
-        ExpectSurfacePixels(name, surface, RECT{0, 0, width, height}, [&](int x, int y) {
-            return bitsPerPixel == 16 ? To565(expected(x, y)) : expected(x, y);
-        });
+        ExpectSurfacePixels(name, surface, RECT{0, 0, width, height},
+                            [&](int x, int y) { return bitsPerPixel == 16 ? To565(expected(x, y)) : expected(x, y); });
     }
 }
 
@@ -192,9 +196,9 @@ TEST_F(GdiTest, RectanglePaintsPenBandsAndBrushNormalisedOrDegenerate) {
         };
         const HDC dc = WhiteBitmapDC(24);
         EXPECT_TRUE(DrawRectangle(dc, c.drawn, c.penWidth, penColor, brushColor)) << c.name;
-        ExpectPixels(std::string(c.name) + " on a bitmap", RECT{0, 0, 24, 24},
-                     [&](int x, int y) { return GetPixel(dc, x, y); },
-                     [&](int x, int y) { return painted(x, y, RGB(255, 255, 255)); });
+        ExpectPixels(
+            std::string(c.name) + " on a bitmap", RECT{0, 0, 24, 24}, [&](int x, int y) { return GetPixel(dc, x, y); },
+            [&](int x, int y) { return painted(x, y, RGB(255, 255, 255)); });
         IDirectDrawSurface* surface = Offscreen(24, 24);
         HDC surfaceDC = nullptr;
         ASSERT_TRUE(surface && ColorFill(surface, nullptr, 0) == DD_OK && surface->GetDC(&surfaceDC) == DD_OK);

@@ -19,11 +19,17 @@ std::uint32_t TableColor(int i) {
     return std::uint32_t(17 * i) << 16 | std::uint32_t(255 - 17 * i) << 8 | std::uint32_t(i * 53 & 0xFF);
 }
 
-COLORREF ColorOf(std::uint32_t rgb) { return RGB(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF); }
+COLORREF ColorOf(std::uint32_t rgb) {
+    return RGB(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF);
+}
 
 // A 5-bit channel widened to 8 bits by repeating its top bits, as reading a 16-bit pixel back does.
-int Widen5(int value) { return value << 3 | value >> 2; }
-int Widen6(int value) { return value << 2 | value >> 4; }
+int Widen5(int value) {
+    return value << 3 | value >> 2;
+}
+int Widen6(int value) {
+    return value << 2 | value >> 4;
+}
 
 Grid MakeGrid(const std::function<std::uint32_t(int x, int y)>& value) {
     Grid grid(kHeight, std::vector<std::uint32_t>(kWidth));
@@ -61,17 +67,29 @@ bmptest::BmpParts Indexed(int bitCount) {
     return parts;
 }
 
-COLORREF IndexedColor(int bitCount, int x, int y) { return ColorOf(TableColor((x + 2 * y) % (1 << bitCount))); }
+COLORREF IndexedColor(int bitCount, int x, int y) {
+    return ColorOf(TableColor((x + 2 * y) % (1 << bitCount)));
+}
 
 // 16-bit pixels with 5-bit red, green and blue: 0RRRRRGGGGGBBBBB.
-std::uint32_t Pixel555(int x, int y) { return std::uint32_t(x * 7 % 32) << 10 | std::uint32_t(y * 11 % 32) << 5 | 31; }
-COLORREF Color555(int x, int y) { return RGB(Widen5(x * 7 % 32), Widen5(y * 11 % 32), 255); }
+std::uint32_t Pixel555(int x, int y) {
+    return std::uint32_t(x * 7 % 32) << 10 | std::uint32_t(y * 11 % 32) << 5 | 31;
+}
+COLORREF Color555(int x, int y) {
+    return RGB(Widen5(x * 7 % 32), Widen5(y * 11 % 32), 255);
+}
 
 // 16-bit pixels with 6 bits of green: RRRRRGGGGGGBBBBB.
-std::uint32_t Pixel565(int x, int y) { return std::uint32_t(x * 7 % 32) << 11 | std::uint32_t(y * 21 + 1) << 5 | 31; }
-COLORREF Color565(int x, int y) { return RGB(Widen5(x * 7 % 32), Widen6(y * 21 + 1), 255); }
+std::uint32_t Pixel565(int x, int y) {
+    return std::uint32_t(x * 7 % 32) << 11 | std::uint32_t(y * 21 + 1) << 5 | 31;
+}
+COLORREF Color565(int x, int y) {
+    return RGB(Widen5(x * 7 % 32), Widen6(y * 21 + 1), 255);
+}
 
-std::uint32_t Rgb24(int x, int y) { return std::uint32_t(0x10 + x) << 16 | std::uint32_t(0x20 + y) << 8 | 0x30; }
+std::uint32_t Rgb24(int x, int y) {
+    return std::uint32_t(0x10 + x) << 16 | std::uint32_t(0x20 + y) << 8 | 0x30;
+}
 
 class LoadImageTest : public BitmapFileTest {
 protected:
@@ -82,8 +100,8 @@ protected:
         EXPECT_NE(nullptr, bitmap) << name << ": LoadImageA gave NULL";
         if (bitmap) {
             const HDC dc = MemoryDC(bitmap);
-            ExpectPixels(name, RECT{0, 0, kWidth, kHeight}, [&](int x, int y) { return GetPixel(dc, x, y); },
-                         expected);
+            ExpectPixels(
+                name, RECT{0, 0, kWidth, kHeight}, [&](int x, int y) { return GetPixel(dc, x, y); }, expected);
         }
         return bitmap;
     }
@@ -120,8 +138,8 @@ TEST_F(LoadImageTest, EveryDepthGivesDibSectionOfThatDepthWithDwordRows) {
         BITMAP bm{};
         ASSERT_EQ(int(sizeof bm), GetObjectA(bitmap, sizeof bm, &bm));
         const std::vector<LONG> want{0, kWidth, kHeight, c.widthBytes, 1, c.bitCount};
-        EXPECT_EQ(want, (std::vector<LONG>{bm.bmType, bm.bmWidth, bm.bmHeight, bm.bmWidthBytes, bm.bmPlanes,
-                                           bm.bmBitsPixel}))
+        EXPECT_EQ(want,
+                  (std::vector<LONG>{bm.bmType, bm.bmWidth, bm.bmHeight, bm.bmWidthBytes, bm.bmPlanes, bm.bmBitsPixel}))
             << "type, width, height, bytes a row, planes, bits a pixel";
         EXPECT_NE(nullptr, bm.bmBits) << "a DIB section's pixels";
     }

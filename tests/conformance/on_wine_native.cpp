@@ -3,6 +3,8 @@
 
 namespace apitest {
 
-bool OnWine() { return false; }
+bool OnWine() {
+    return false;
+}
 
 }  // namespace apitest
