@@ -1,6 +1,7 @@
 // capture.cpp -- frame capture and screenshots to BMP files through SDL's writer.
 #include "capture.h"
 
+#include "sdl_format.h"
 #include "settings.h"
 
 #include <SDL.h>
@@ -13,27 +14,11 @@
 namespace plat::capture {
 namespace {
 
-Uint32 SdlFormat(PixelLayout layout) {
-    switch (layout) {
-        case PixelLayout::Indexed8:
-            return SDL_PIXELFORMAT_INDEX8;
-        case PixelLayout::Rgb555:
-            return SDL_PIXELFORMAT_RGB555;
-        case PixelLayout::Rgb565:
-            return SDL_PIXELFORMAT_RGB565;
-        case PixelLayout::Rgb888:
-            return SDL_PIXELFORMAT_BGR24;
-        case PixelLayout::Xrgb8888:
-            return SDL_PIXELFORMAT_RGB888;
-    }
-    return SDL_PIXELFORMAT_UNKNOWN;
-}
-
 // Saves `canvas` as a BMP file; false if it cannot be written.
 bool SaveBmp(const Canvas& canvas, const std::string& path) {
     SDL_Surface* surface =
         SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint8_t*>(canvas.Bits()), canvas.Width(), canvas.Height(),
-                                           canvas.BitsPerPixel(), canvas.Pitch(), SdlFormat(canvas.Layout()));
+                                           canvas.BitsPerPixel(), canvas.Pitch(), SdlFormatOf(canvas.Layout()));
     if (!surface) {
         return false;
     }

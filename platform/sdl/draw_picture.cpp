@@ -2,6 +2,8 @@
 // copied whole, whole-number enlargements repeat each pixel without looking anything up.
 #include "draw_picture.h"
 
+#include "sdl_format.h"
+
 #include <cstring>
 
 namespace plat {
@@ -28,23 +30,6 @@ pixman_format_code_t PixmanFormat(Uint32 sdlFormat) {
         default:
             return pixman_format_code_t(0);
     }
-}
-
-// The SDL format whose pixels lie in memory as the layout's do (unused bits aside), or UNKNOWN.
-Uint32 SameFormat(PixelLayout layout) {
-    switch (layout) {
-        case PixelLayout::Xrgb8888:
-            return SDL_PIXELFORMAT_RGB888;
-        case PixelLayout::Rgb888:
-            return SDL_PIXELFORMAT_BGR24;
-        case PixelLayout::Rgb565:
-            return SDL_PIXELFORMAT_RGB565;
-        case PixelLayout::Rgb555:
-            return SDL_PIXELFORMAT_RGB555;
-        case PixelLayout::Indexed8:
-            break;
-    }
-    return SDL_PIXELFORMAT_UNKNOWN;
 }
 
 struct Pixel24 {
@@ -180,7 +165,7 @@ void PictureDrawer::Draw(const Canvas& picture, const PixelTarget& target, const
     if (rect.w <= 0 || rect.h <= 0) {
         return;
     }
-    const bool sameFormat = SameFormat(picture.Layout()) == target.format;
+    const bool sameFormat = SdlFormatOf(picture.Layout()) == target.format;
     const bool sameSize = rect.w == picture.Width() && rect.h == picture.Height();
     if (!sameFormat && sameSize) {
         Convert(picture, target.pixels, target.width, target.height, target.pitch, target.format, rect.x, rect.y);
