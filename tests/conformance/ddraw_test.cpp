@@ -103,50 +103,42 @@ TEST_F(DirectDrawTest, StretchBltPicksSourceByFixedPointStep) {
     }
 }
 
-TEST_F(DirectDrawTest, BltRejectsBadDestinationRectAndDrawsNothing) {
+// A destination rectangle not wholly inside the destination, or a source rectangle not wholly inside the source,
+// fails the Blt (and a colour fill into that destination rectangle) with DDERR_INVALIDRECT, drawing nothing.
+TEST_F(DirectDrawTest, BltRejectsRectsOutsideEitherSurfaceAndDrawsNothing) {
+    const RECT wholeSource{0, 0, 20, 20};
     const struct {
         const char* name;
-        RECT rect;
-    } cases[] = {{"partly right/bottom", {30, 20, 50, 40}}, {"partly left/top", {-5, -5, 15, 15}},
-                 {"wholly outside", {50, 40, 70, 60}},      {"zero width", {10, 10, 10, 20}},
-                 {"zero height", {10, 10, 20, 10}},         {"inverted", {20, 10, 10, 20}}};
+        RECT to;
+        bool badSource;  // `from` is the bad rectangle, `to` a good one
+        RECT from;
+    } cases[] = {{"partly right/bottom", {30, 20, 50, 40}, false, wholeSource},
+                 {"partly left/top", {-5, -5, 15, 15}, false, wholeSource},
+                 {"wholly outside", {50, 40, 70, 60}, false, wholeSource},
+                 {"zero width", {10, 10, 10, 20}, false, wholeSource},
+                 {"zero height", {10, 10, 20, 10}, false, wholeSource},
+                 {"inverted", {20, 10, 10, 20}, false, wholeSource},
+                 {"source partly outside", {0, 0, 20, 20}, true, {10, 10, 30, 30}},
+                 {"source left of the surface", {0, 0, 20, 20}, true, {-2, 0, 8, 8}},
+                 {"source zero width", {0, 0, 20, 20}, true, {5, 5, 5, 15}},
+                 {"source inverted", {0, 0, 20, 20}, true, {15, 5, 5, 15}}};
     ASSERT_TRUE(StartDirectDraw(32));
     IDirectDrawSurface* source = Offscreen(20, 20);
     IDirectDrawSurface* dest = Offscreen(40, 30);
     ASSERT_TRUE(source && dest);
     ASSERT_EQ(DD_OK, ColorFill(source, nullptr, 0x00ff00));
     ASSERT_EQ(DD_OK, ColorFill(dest, nullptr, kUntouched));
+    const auto untouched = [](int, int) { return kUntouched; };
     for (const auto& c : cases) {
-        RECT rect = c.rect;
-        const HRESULT hr = dest->Blt(&rect, source, nullptr, DDBLT_WAIT, nullptr);
+        RECT to = c.to, from = c.from;
+        const HRESULT hr = dest->Blt(&to, source, c.badSource ? &from : nullptr, DDBLT_WAIT, nullptr);
         EXPECT_EQ(DDERR_INVALIDRECT, hr) << c.name << ": got " << Hex(DWORD(hr));
-        ExpectSurfacePixels(c.name, dest, RECT{0, 0, 40, 30}, [](int, int) { return kUntouched; });
-        const HRESULT fill = ColorFill(dest, &rect, 0x00ff00);
-        EXPECT_EQ(DDERR_INVALIDRECT, fill) << c.name << " colour fill: got " << Hex(DWORD(fill));
-        ExpectSurfacePixels(std::string(c.name) + " colour fill", dest, RECT{0, 0, 40, 30},
-                            [](int, int) { return kUntouched; });
-    }
-}
-
-TEST_F(DirectDrawTest, BltRejectsSourceRectOutsideTheSourceAndDrawsNothing) {
-    const struct {
-        const char* name;
-        RECT rect;
-    } cases[] = {{"partly outside", {10, 10, 30, 30}},
-                 {"left of the surface", {-2, 0, 8, 8}},
-                 {"zero width", {5, 5, 5, 15}},
-                 {"inverted", {15, 5, 5, 15}}};
-    ASSERT_TRUE(StartDirectDraw(32));
-    IDirectDrawSurface* source = Offscreen(20, 20);
-    IDirectDrawSurface* dest = Offscreen(40, 30);
-    ASSERT_TRUE(source && dest);
-    ASSERT_EQ(DD_OK, ColorFill(source, nullptr, 0x00ff00));
-    ASSERT_EQ(DD_OK, ColorFill(dest, nullptr, kUntouched));
-    for (const auto& c : cases) {
-        RECT from = c.rect, to{0, 0, 20, 20};
-        const HRESULT hr = dest->Blt(&to, source, &from, DDBLT_WAIT, nullptr);
-        EXPECT_EQ(DDERR_INVALIDRECT, hr) << c.name << ": got " << Hex(DWORD(hr));
-        ExpectSurfacePixels(c.name, dest, RECT{0, 0, 40, 30}, [](int, int) { return kUntouched; });
+        ExpectSurfacePixels(c.name, dest, RECT{0, 0, 40, 30}, untouched);
+        if (!c.badSource) {
+            const HRESULT fill = ColorFill(dest, &to, 0x00ff00);
+            EXPECT_EQ(DDERR_INVALIDRECT, fill) << c.name << " colour fill: got " << Hex(DWORD(fill));
+            ExpectSurfacePixels(std::string(c.name) + " colour fill", dest, RECT{0, 0, 40, 30}, untouched);
+        }
     }
 }
 
