@@ -7,7 +7,6 @@
 #include "graphics/bitmap.h"
 
 #include "diagnostics.h"
-#include "settings.h"
 
 #include <benchmark/benchmark.h>
 
@@ -32,8 +31,8 @@ struct Intro {
     Engine engine;
     Bitmap image;
 
-    explicit Intro(DWORD depthSelector) {
-        tamberlyn::ResetPlatform();
+    Intro(DWORD depthSelector, const std::map<std::string, std::string>& settings) {
+        tamberlyn::ResetPlatform(settings);
         engine.Init("Tamberlyn", 640, 480, depthSelector, BenchWindowProc, GetModuleHandleA(nullptr), nullptr, nullptr);
         engine.LoadBitmap(image, TAMBERLYN_INTRO_BMP);
     }
@@ -56,14 +55,9 @@ struct Intro {
 // How frames are presented: as the run's settings say, or one path in one window mode.
 struct Presentation {
     const char* name;
-    plat::PresentPath path;
-    plat::WindowMode windowMode;
+    const char* path;        // TAMBERLYN_PRESENT
+    const char* windowMode;  // TAMBERLYN_WINDOW
 };
-
-const plat::Settings& RunSettings() {
-    static const plat::Settings settings = plat::CurrentSettings();
-    return settings;
-}
 
 std::unique_ptr<Intro>& Current() {
     static std::unique_ptr<Intro> intro;
@@ -77,10 +71,11 @@ Intro& IntroAt(const benchmark::State& state, const Presentation* presentation) 
     const std::pair<DWORD, const Presentation*> wanted{static_cast<DWORD>(state.range(0)), presentation};
     if (current != wanted) {
         Current().reset();
-        plat::Settings& settings = plat::CurrentSettings();
-        settings.presentPath = presentation ? presentation->path : RunSettings().presentPath;
-        settings.windowMode = presentation ? presentation->windowMode : RunSettings().windowMode;
-        Current() = std::make_unique<Intro>(wanted.first);
+        std::map<std::string, std::string> settings;
+        if (presentation) {
+            settings = {{"TAMBERLYN_PRESENT", presentation->path}, {"TAMBERLYN_WINDOW", presentation->windowMode}};
+        }
+        Current() = std::make_unique<Intro>(wanted.first, settings);
         current = wanted;
     }
     return *Current();
@@ -146,10 +141,10 @@ private:
 // Grouped by depth (3: 32 bits per pixel, 1: 16), so that each depth is set up once; the memset first.
 void RegisterBenchmarks() {
     static const Presentation presentations[] = {
-        {"surface/window", plat::PresentPath::Surface, plat::WindowMode::Window},
-        {"surface/desktop", plat::PresentPath::Surface, plat::WindowMode::Desktop},
-        {"renderer/window", plat::PresentPath::Renderer, plat::WindowMode::Window},
-        {"renderer/desktop", plat::PresentPath::Renderer, plat::WindowMode::Desktop},
+        {"surface/window", "surface", "window"},
+        {"surface/desktop", "surface", "desktop"},
+        {"renderer/window", "renderer", "window"},
+        {"renderer/desktop", "renderer", "desktop"},
     };
     for (const int depth : {3, 1}) {
         const std::pair<const char*, void (*)(benchmark::State&)> benchmarks[] = {

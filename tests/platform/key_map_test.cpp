@@ -1,7 +1,9 @@
-// key_map_test.cpp -- SDL keys as Windows codes, and the key messages' lParam bits.
+// key_map_test.cpp -- keys by position (SDL's scan codes) as Windows codes, and the key messages' lParam bits.
 #include "key_map.h"
 
 #include <dinput.h>
+
+#include <SDL.h>
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,13 @@
 // present_test.cpp -- tests of presenting: settings, where the picture lies, drawing it into SDL's pixels,
 // frames reaching the (dummy) window, the frame cap and Print Screen's file.
+#include "capture.h"
 #include "diagnostics.h"
-#include "draw_picture.h"
-#include "picture_rect.h"
-#include "screen.h"
+#include "platform_state.h"
+#include "sdl_host.h"
+#include "sdl_picture_drawer.h"
+#include "sdl_picture_rect.h"
 #include "settings.h"
-#include "window_table.h"
+#include "user_window.h"
 
 #include <ddraw.h>
 #include <windows.h>
@@ -192,8 +194,11 @@ LRESULT CALLBACK PlainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 // An exclusive full-screen 640 x 480 x 32 display with its flip chain, as the program sets it up.
 class DisplayTest : public ::testing::Test {
 protected:
+    // The settings the display runs with, besides the environment's.
+    virtual std::map<std::string, std::string> Settings() const { return {}; }
+
     void SetUp() override {
-        tamberlyn::ResetPlatform();
+        tamberlyn::ResetPlatform(Settings());
         WNDCLASSA windowClass{};
         windowClass.lpfnWndProc = PlainWindowProc;
         windowClass.lpszClassName = "PresentTest";
@@ -235,8 +240,9 @@ protected:
     }
     // The SDL window showing the program's window, or null where none opened.
     SDL_Window* ShownWindow() const {
+        const auto& host = dynamic_cast<const plat::sdl::SdlHost&>(plat::TheHost());
         for (Uint32 id = 1; id < 10000; ++id) {
-            if (plat::screen::WindowOf(id) == hwnd_) {
+            if (host.WindowOf(id) == hwnd_) {
                 return SDL_GetWindowFromID(id);
             }
         }
@@ -277,17 +283,19 @@ TEST_F(DisplayTest, AFlipShowsThePictureScaledIntoTheFullScreenWindow) {
     EXPECT_EQ(pixel(rect.x + rect.w / 2 - 1, rect.y + rect.h / 2 - 1), 0x0000FFu) << "just left of the middle";
 }
 
-TEST_F(DisplayTest, TheFrameCapHoldsFramesBackEvenWithoutPacing) {
-    plat::Settings& settings = plat::CurrentSettings();
-    const plat::Settings saved = settings;
-    settings.unpaced = false;
-    settings.frameCap = 20;
+class CappedDisplayTest : public DisplayTest {
+protected:
+    std::map<std::string, std::string> Settings() const override {
+        return {{"TAMBERLYN_UNPACED", ""}, {"TAMBERLYN_FRAME_CAP", "20"}};
+    }
+};
+
+TEST_F(CappedDisplayTest, TheFrameCapHoldsFramesBackEvenWithoutPacing) {
     const auto start = std::chrono::steady_clock::now();
     for (int frame = 0; frame < 6; ++frame) {
         ASSERT_EQ(primary_->Flip(nullptr, DDFLIP_WAIT), DD_OK);
     }
     const auto elapsed = std::chrono::steady_clock::now() - start;
-    settings = saved;
     EXPECT_GE(elapsed, std::chrono::milliseconds(240)) << "6 frames at 20 a second take five periods of 50 ms";
 }
 
@@ -315,14 +323,14 @@ protected:
 };
 
 TEST_F(ScreenshotTest, PrintScreenSavesTheShownPictureAtItsOwnSizeUnderNewNames) {
-    EXPECT_EQ(plat::screen::SaveScreenshot(), "") << "no frame shown yet";
+    EXPECT_EQ(plat::capture::SaveScreenshot(), "") << "no frame shown yet";
     Fill(RECT{0, 0, 640, 480}, 0x00FF00);
     Fill(RECT{600, 0, 640, 10}, 0xFF0000);
     ASSERT_EQ(primary_->Flip(nullptr, DDFLIP_WAIT), DD_OK);
     Fill(RECT{0, 0, 640, 480}, 0x0000FF);  // the next frame, drawn but not shown
 
-    ASSERT_EQ(plat::screen::SaveScreenshot(), "tamberlyn-0001.bmp");
-    EXPECT_EQ(plat::screen::SaveScreenshot(), "tamberlyn-0002.bmp") << "a second shot takes the next free name";
+    ASSERT_EQ(plat::capture::SaveScreenshot(), "tamberlyn-0001.bmp");
+    EXPECT_EQ(plat::capture::SaveScreenshot(), "tamberlyn-0002.bmp") << "a second shot takes the next free name";
     SDL_Surface* saved = SDL_LoadBMP("tamberlyn-0001.bmp");
     ASSERT_NE(saved, nullptr) << SDL_GetError();
     EXPECT_EQ(saved->w, 640);
@@ -344,7 +352,7 @@ TEST_F(ScreenshotTest, PrintScreenSavesTheShownPictureAtItsOwnSizeUnderNewNames)
 TEST_F(ScreenshotTest, NothingIsSavedOnceTheShownSurfacesAreLost) {
     ASSERT_EQ(primary_->Flip(nullptr, DDFLIP_WAIT), DD_OK);
     plat::windows::SetAppActive(false);
-    EXPECT_EQ(plat::screen::SaveScreenshot(), "") << "the program is in the background: its surfaces are lost";
+    EXPECT_EQ(plat::capture::SaveScreenshot(), "") << "the program is in the background: its surfaces are lost";
     EXPECT_FALSE(std::filesystem::exists("tamberlyn-0001.bmp"));
 }
 

@@ -2,8 +2,6 @@
 // are lost and restored and the image comes back, and at the end it holds the objects it held after set-up.
 #include "diagnostics.h"
 #include "relay_trace.h"
-#include "frame_script.h"
-#include "settings.h"
 
 #include <windows.h>
 
@@ -58,19 +56,21 @@ CycledRun RunWithFocusCycles() {
     fs::current_path(run.folder);  // where the program finds intro.bmp
 
     std::string script;
-    plat::Settings& settings = plat::CurrentSettings();
+    std::string captured;
     for (int cycle = 1; cycle <= kCycles; ++cycle) {
         // The activation is due a frame later, so it comes while the program waits for messages.
         script += std::to_string(cycle * kFramesPerCycle) + ":deactivate," +
                   std::to_string(cycle * kFramesPerCycle + 1) + ":activate,";
-        settings.captureFrames.push_back(cycle * kFramesPerCycle + 1);
+        captured += std::to_string(cycle * kFramesPerCycle + 1) + ",";
     }
     script += std::to_string(kCycles * kFramesPerCycle + 50) + ":key=ESCAPE";
-    plat::script::Load(script);
-    settings.captureDir = run.folder.string();
-    settings.unpaced = true;
-    // Frames shown at their own size: presenting them scaled to the dummy screen would only make the run slower.
-    settings.windowMode = plat::WindowMode::Window;
+    tamberlyn::ResetPlatform({{"TAMBERLYN_SCRIPT", script},
+                              {"TAMBERLYN_CAPTURE", captured},
+                              {"TAMBERLYN_CAPTURE_DIR", run.folder.string()},
+                              {"TAMBERLYN_UNPACED", "1"},
+                              // Frames shown at their own size: presenting them scaled to the dummy screen would
+                              // only make the run slower.
+                              {"TAMBERLYN_WINDOW", "window"}});
 
     tamberlyn::StartTraceCapture();
     run.exitCode = WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<LPSTR>(""), SW_SHOWNORMAL);

@@ -28,14 +28,14 @@ const ClipCase kClipCases[] = {
 using BitmapDraw = EngineTest;
 
 TEST_F(BitmapDraw, BlitsTheClippedRectangles) {
-    const std::string backBuffer = relay::NameOf(engine.drawDevice.backBuffer);
+    const std::string backBuffer = NameOf(engine.drawDevice.backBuffer);
     for (const ClipCase& c : kClipCases) {
         Bitmap bitmap;
         ASSERT_TRUE(bitmap.Load(WriteBmp(c.imageWidth, c.imageHeight, kGrey).c_str(), &engine.drawDevice));
         StartTraceCapture();
         bitmap.Draw(c.x, c.y, c.w, c.h, kClip);
         const std::string expected = "IDirectDrawSurface::Blt(" + backBuffer + ", " + c.destination + ", " +
-                                     relay::NameOf(bitmap.surface) + ", " + c.source + ", 0x1000000, 0x0) = 0x0";
+                                     NameOf(bitmap.surface) + ", " + c.source + ", 0x1000000, 0x0) = 0x0";
         EXPECT_EQ(Calls(TakeTrace(), "IDirectDrawSurface::Blt"), std::vector<std::string>{expected});
     }
 }
@@ -62,7 +62,7 @@ TEST_F(BitmapDraw, FailedBlitReloadsTheFileOncePerDraw) {
     ASSERT_TRUE(bitmap.Load(file.c_str(), &engine.drawDevice));
     SetFailpoint("IDirectDrawSurface::Blt", DDERR_SURFACELOST);
     const std::string fileLoad = "LoadImageA(NULL, \"" + file + "\", 0, 0, 0, 0x2010) = bitmap";
-    const std::string restore = "IDirectDrawSurface::Restore(" + relay::NameOf(bitmap.surface) + ") = 0x0";
+    const std::string restore = "IDirectDrawSurface::Restore(" + NameOf(bitmap.surface) + ") = 0x0";
     for (int draw = 1; draw <= 2; ++draw) {
         StartTraceCapture();
         bitmap.Draw(0, 0, 640, 480, kClip);
@@ -78,7 +78,7 @@ TEST_F(BitmapLoad, SecondLoadReleasesTheFirstSurfaceAndTakesTheNewSize) {
     Bitmap bitmap;
     ASSERT_TRUE(bitmap.Load(WriteBmp(7, 7, kGrey).c_str(), &engine.drawDevice));
     const int surfaces = LiveSurfaces();
-    const std::string first = relay::NameOf(bitmap.surface);
+    const std::string first = NameOf(bitmap.surface);
     StartTraceCapture();
     ASSERT_TRUE(bitmap.LoadFile(WriteBmp(100, 50, kGrey).c_str()));
     EXPECT_EQ(LiveSurfaces(), surfaces);

@@ -3,6 +3,8 @@
 
 #include <winsock.h>
 
+#include <cstdio>
+
 #include "net/net_guard.h"
 
 namespace {
@@ -12,7 +14,9 @@ using namespace unit;
 class NetGuardVersion : public PlatformTest, public ::testing::WithParamInterface<WORD> {};
 
 TEST_P(NetGuardVersion, OnlyVersionOneOneStaysStarted) {
-    SetWinsockVersion(GetParam());
+    char version[8];
+    std::snprintf(version, sizeof version, "0x%04X", GetParam());
+    ResetPlatform({{"TAMBERLYN_WINSOCK_VERSION", version}});
     StartTraceCapture();
     {
         NetGuard guard;

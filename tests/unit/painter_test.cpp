@@ -68,8 +68,8 @@ TEST_F(FontPairTest, CreatesPlainAndUnderlinedArialAndSetsItsValuesEvenWhenRefus
     // Height 13, weight 400, not italic, underlined or not, ANSI characters, not antialiased (3), variable pitch (2).
     const std::string height = "CreateFontA(13, 0, 0, 0, 400, 0, ", face = ", 0, 0, 0, 0, 3, 2, \"Arial\") = ";
     EXPECT_EQ(Calls(TakeTrace(), "CreateFontA"),
-              (std::vector<std::string>{height + "0" + face + relay::NameOf(fonts.plainFont),
-                                        height + "1" + face + relay::NameOf(fonts.underlinedFont)}));
+              (std::vector<std::string>{height + "0" + face + NameOf(fonts.plainFont),
+                                        height + "1" + face + NameOf(fonts.underlinedFont)}));
     EXPECT_EQ(fonts.drawDevice, &device);
     EXPECT_EQ(fonts.flag, 1);
     EXPECT_EQ(fonts.value, 255);

@@ -13,7 +13,6 @@
 #include "bmp_builder.h"
 #include "diagnostics.h"
 #include "engine/engine.h"
-#include "relay.h"
 
 namespace unit {
 
@@ -25,14 +24,10 @@ inline bool InitEngine(Engine& engine, DWORD depthSelector = 4) {
                        nullptr);
 }
 
-// A fresh platform for every test, with no trace capture or Winsock version left by the one before.
+// A fresh platform for every test, with no trace capture or setting left by the one before.
 class PlatformTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ResetPlatform();
-        SetWinsockVersion(0x0101);
-        TakeTrace();
-    }
+    void SetUp() override { ResetPlatform(); }
 };
 
 // A test that needs the display: an engine set up at the desktop's depth, shut down afterwards.

@@ -1,0 +1,18 @@
+// capture.h -- keeps chosen frames (TAMBERLYN_CAPTURE) and screenshots as BMP files.
+#pragma once
+
+#include "canvas.h"
+
+#include <string>
+
+namespace plat::capture {
+
+// Frame `frame` (counted from 1) is on screen: saves it when the settings ask for it.
+void FrameShown(int frame, const Canvas& front);
+
+// Print Screen: saves the picture the last frame showed, at the display mode's size, as tamberlyn-NNNN.bmp in the
+// working directory, the first such name not yet taken. Returns the name, or empty (with the reason said) if
+// nothing was saved.
+std::string SaveScreenshot();
+
+}  // namespace plat::capture

@@ -1,0 +1,75 @@
+// display.h -- the display behind DirectDraw: its mode, the exclusive owner, surface loss, shown frames.
+#pragma once
+
+#include "canvas.h"
+
+#include "host.h"
+
+#include <windows.h>
+
+#include <set>
+#include <vector>
+
+namespace plat::gdi {
+struct DC;
+}
+
+namespace plat::display {
+
+class Losable;
+
+struct DisplayState {
+    explicit DisplayState(int desktopBitsPerPixel) : bitsPerPixel(desktopBitsPerPixel) {}
+
+    // The desktop's mode until DirectDraw sets one.
+    int width = 1024;
+    int height = 768;
+    int bitsPerPixel;
+    HWND owner = nullptr;
+    std::vector<Losable*> surfaces;
+    std::set<const gdi::DC*> lentDCs;
+    int frames = 0;
+    const Canvas* shown = nullptr;
+    Host::Clock::time_point nextFrame{};
+};
+
+// The mode the screen is in: the desktop's until DirectDraw sets one.
+int ScreenWidth();
+int ScreenHeight();
+int ScreenBitsPerPixel();
+PixelLayout ScreenLayout();
+bool SetMode(int width, int height, int bitsPerPixel);
+
+// The window that holds the display exclusively (full-screen), or null.
+HWND ExclusiveOwner();
+void SetExclusiveOwner(HWND hwnd);
+void WindowDestroyed(HWND hwnd);
+
+// Something that loses its memory when an exclusive full-screen program goes to the background.
+class Losable {
+public:
+    virtual void Lose() = 0;
+
+protected:
+    ~Losable() = default;
+};
+void Track(Losable* surface);
+void Untrack(Losable* surface);
+int TrackedCount();
+// True while surfaces may get their memory back (the exclusive owner, if any, is in the foreground).
+bool CanRestore();
+void AppActivated(bool active);
+
+// Device contexts lent by surfaces: DeleteDC refuses them, IDirectDrawSurface::ReleaseDC takes them back.
+void LendDC(const gdi::DC* dc);
+void ReturnDC(const gdi::DC* dc);
+bool IsSurfaceDC(const gdi::DC* dc);
+
+// A flip showed `front`: count the frame, capture it if asked, present it on the screen, then wait for the
+// display's refresh or pace to 60 frames a second (or the frame cap).
+void FrameShown(const Canvas& front);
+int FramesShown();
+// The picture the last frame showed, while it is still there (no surface released or lost since); else null.
+const Canvas* ShownPicture();
+
+}  // namespace plat::display

@@ -1,0 +1,18 @@
+// kernel.h -- the kernel pieces other parts of the layer reach: the module handle and debugger text.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace plat {
+
+struct KernelState {
+    std::string debugText;  // what OutputDebugStringA wrote, for tests to take
+};
+
+HINSTANCE ProgramModule();
+// What OutputDebugStringA wrote since the last call.
+std::string TakeDebugText();
+
+}  // namespace plat

@@ -1,0 +1,32 @@
+// sdl_message_box.cpp -- MessageBoxA as SDL's modal message box.
+#include "sdl_host.h"
+
+#include "log.h"
+
+namespace plat::sdl {
+namespace {
+
+Uint32 MessageBoxKind(UINT type) {
+    constexpr UINT kIconMask = 0xF0, kIconWarning = 0x30;
+    switch (type & kIconMask) {
+        case MB_ICONERROR:
+            return SDL_MESSAGEBOX_ERROR;
+        case kIconWarning:
+            return SDL_MESSAGEBOX_WARNING;
+        default:
+            return SDL_MESSAGEBOX_INFORMATION;
+    }
+}
+
+}  // namespace
+
+// Above the window that has the keyboard (the program's, full screen) so that a window manager keeps it in sight.
+bool SdlHost::ShowMessageBox(const char* text, const char* caption, UINT type) {
+    if (SDL_ShowSimpleMessageBox(MessageBoxKind(type), caption, text, SDL_GetKeyboardFocus()) != 0) {
+        Warn("cannot show a message box (%s)", SDL_GetError());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace plat::sdl

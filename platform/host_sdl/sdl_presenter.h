@@ -1,0 +1,30 @@
+// sdl_presenter.h -- how the picture reaches an SDL window: the window surface or a renderer.
+#pragma once
+
+#include "canvas.h"
+#include "settings.h"
+
+#include <SDL.h>
+
+#include <memory>
+
+namespace plat {
+
+class Presenter {
+public:
+    virtual ~Presenter() = default;
+    // Shows `picture` in the window, placed as `scaling` says, black around it.
+    virtual void Present(const Canvas& picture, Scaling scaling) = 0;
+    // True if Present waits for the display's refresh.
+    virtual bool SyncsToDisplay() const = 0;
+};
+
+// The window surface, filled on the processor: the fast path where no hardware renderer exists.
+std::unique_ptr<Presenter> MakeSurfacePresenter(SDL_Window* window);
+// An SDL renderer with a streaming texture; null if the window gets none. `accelerated` asks for hardware only.
+std::unique_ptr<Presenter> MakeRendererPresenter(SDL_Window* window, bool vsync, bool accelerated);
+
+// The presenter `path` asks for; Auto takes the renderer where a hardware one exists, else the window surface.
+std::unique_ptr<Presenter> MakePresenter(SDL_Window* window, PresentPath path, bool vsync);
+
+}  // namespace plat
