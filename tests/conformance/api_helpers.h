@@ -80,15 +80,16 @@ inline BOOL DrawRectangle(HDC dc, const RECT& rect, int penWidth, COLORREF penCo
     return drawn;
 }
 
-// Every test leaves no window, DirectDraw object, surface or queued message behind it.
+// Every test leaves no window, DirectDraw object, surface or queued message behind it, and every reference it
+// took is gone at its end: each last Release returns 0.
 class ApiTest : public ::testing::Test {
 protected:
     void TearDown() override {
         for (auto it = surfaces_.rbegin(); it != surfaces_.rend(); ++it) {
-            (*it)->Release();
+            EXPECT_EQ(it->referencesLeft, it->surface->Release()) << "references left on a surface the test kept";
         }
         if (ddraw_) {
-            ddraw_->Release();
+            EXPECT_EQ(0u, ddraw_->Release()) << "references left on the DirectDraw object";
         }
         for (HWND window : windows_) {
             DestroyWindow(window);
@@ -134,15 +135,23 @@ protected:
         const HRESULT hr = ddraw_->CreateSurface(&desc, &surface, nullptr);
         EXPECT_EQ(DD_OK, hr) << "CreateSurface(" << width << " x " << height << ") gave " << Hex(DWORD(hr));
         if (surface && owned) {
-            surfaces_.push_back(surface);
+            Keep(surface);
         }
         return surface;
     }
 
+    // Releases `surface` when the test ends, expecting `referencesLeft` after it (a back buffer stays with its
+    // flip chain until the primary goes).
+    void Keep(IDirectDrawSurface* surface, ULONG referencesLeft = 0) { surfaces_.push_back({surface, referencesLeft}); }
+
     IDirectDraw* ddraw_ = nullptr;
-    std::vector<IDirectDrawSurface*> surfaces_;  // released in reverse order when the test ends
 
 private:
+    struct KeptSurface {
+        IDirectDrawSurface* surface;
+        ULONG referencesLeft;
+    };
+    std::vector<KeptSurface> surfaces_;  // released in reverse order when the test ends
     std::vector<HWND> windows_;
 };
 

@@ -44,14 +44,14 @@ protected:
         IDirectDrawSurface* primary = nullptr;
         EXPECT_EQ(DD_OK, ddraw_->CreateSurface(&desc, &primary, nullptr)) << "primary surface";
         if (primary) {
-            surfaces_.push_back(primary);
+            Keep(primary);
         }
         if (primary && back) {
             DDSCAPS caps{DDSCAPS_BACKBUFFER};
             *back = nullptr;
             EXPECT_EQ(DD_OK, primary->GetAttachedSurface(&caps, back));
             if (*back) {
-                surfaces_.push_back(*back);
+                Keep(*back, 1);
             }
         }
         return primary;

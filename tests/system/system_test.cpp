@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <map>
 #include <memory>
 
 namespace {
@@ -57,21 +58,33 @@ private:
     std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)> pixels_;
 };
 
-// One ordinary run of 40 frames ended by Escape, with frames 1, 2 and 19 captured; its tests only read it.
-class NormalRun : public testing::Test {
+// One ordinary run of 40 frames ended by Escape, with frames 1, 2 and 19 captured, on each host without a display:
+// SDL's dummy video driver and the null host. Its tests only read it.
+class NormalRun : public testing::TestWithParam<const char*> {
 protected:
-    static void SetUpTestSuite() {
-        run_ = std::make_unique<ProgramRun>(RunProgram("40:key=ESCAPE", "TAMBERLYN_CAPTURE=1,2,19"));
+    void SetUp() override {
+        std::unique_ptr<ProgramRun>& run = runs_[GetParam()];
+        if (!run) {
+            run = std::make_unique<ProgramRun>(
+                RunProgram("40:key=ESCAPE", std::string("TAMBERLYN_CAPTURE=1,2,19 ") + GetParam()));
+        }
+        run_ = run.get();
+        ASSERT_TRUE(Ended(*run_, 27));
     }
-    static void TearDownTestSuite() { run_.reset(); }
-    void SetUp() override { ASSERT_TRUE(Ended(*run_, 27)); }
+    static void TearDownTestSuite() { runs_.clear(); }
 
-    static const Trace& trace() { return run_->trace; }
-    static std::unique_ptr<ProgramRun> run_;
+    const Trace& trace() const { return run_->trace; }
+    const ProgramRun* run_ = nullptr;
+    static std::map<std::string, std::unique_ptr<ProgramRun>> runs_;
 };
-std::unique_ptr<ProgramRun> NormalRun::run_;
+std::map<std::string, std::unique_ptr<ProgramRun>> NormalRun::runs_;
 
-TEST_F(NormalRun, GlobalGuardsStartWindowsSocketsBeforeWinMainAndCleanUpAfterTheDisplay) {
+INSTANTIATE_TEST_SUITE_P(Hosts, NormalRun, testing::Values("TAMBERLYN_HEADLESS=", "TAMBERLYN_HEADLESS=1"),
+                         [](const testing::TestParamInfo<const char*>& info) {
+                             return std::string(info.index == 0 ? "SdlDummyDriver" : "NullHost");
+                         });
+
+TEST_P(NormalRun, GlobalGuardsStartWindowsSocketsBeforeWinMainAndCleanUpAfterTheDisplay) {
     ASSERT_GE(trace().raw.size(), 3u);
     EXPECT_EQ(trace().raw[0], "WSAStartup(0x0101) = 0");
     EXPECT_EQ(trace().raw[1], "WSAStartup(0x0101) = 0");
@@ -92,7 +105,7 @@ TEST_F(NormalRun, GlobalGuardsStartWindowsSocketsBeforeWinMainAndCleanUpAfterThe
     }
 }
 
-TEST_F(NormalRun, SetsUpWindowDisplaySoundKeyboardAndFontsInOrder) {
+TEST_P(NormalRun, SetsUpWindowDisplaySoundKeyboardAndFontsInOrder) {
     EXPECT_TRUE(trace().InOrder(
         {"RegisterClassA(\"Tamberlyn\")",
          "CreateWindowExA(0x0, \"Tamberlyn\", \"Tamberlyn\", 0x80880000, 0, 0, 640, 480, NULL, NULL, module, NULL) "
@@ -123,7 +136,7 @@ TEST_F(NormalRun, SetsUpWindowDisplaySoundKeyboardAndFontsInOrder) {
          kFill}));
 }
 
-TEST_F(NormalRun, ShutsTheEngineDownOnceAfterTheLastFrame) {
+TEST_P(NormalRun, ShutsTheEngineDownOnceAfterTheLastFrame) {
     const std::size_t unacquire = trace().Find("IDirectInputDevice::Unacquire(keyboard1)");
     ASSERT_NE(unacquire, npos) << "expected the keyboard to be unacquired, got no such call";
     EXPECT_GT(unacquire, trace().FindAll(kFlip).back()) << "shut down before the last frame";
@@ -137,7 +150,7 @@ TEST_F(NormalRun, ShutsTheEngineDownOnceAfterTheLastFrame) {
     }
 }
 
-TEST_F(NormalRun, FlashesBlackOnOddFramesAndWhiteOnEven) {
+TEST_P(NormalRun, FlashesBlackOnOddFramesAndWhiteOnEven) {
     const std::vector<std::size_t> brushes = trace().FindAll("CreateSolidBrush(");
     ASSERT_EQ(brushes.size(), 40u);
     EXPECT_EQ(trace().Count(kFlip + "0x0"), 40u);
@@ -149,7 +162,7 @@ TEST_F(NormalRun, FlashesBlackOnOddFramesAndWhiteOnEven) {
     }
 }
 
-TEST_F(NormalRun, ZoomsTheImageFromTenToOneAndBack) {
+TEST_P(NormalRun, ZoomsTheImageFromTenToOneAndBack) {
     const std::vector<std::size_t> blits = trace().FindAll(kImageBlit);
     ASSERT_EQ(blits.size(), 40u);
     EXPECT_EQ(trace().calls[blits[0]], kImageBlit + "{290, 218, 350, 262}, 0x1000000, 0x0) = 0x0");
@@ -169,7 +182,7 @@ TEST_F(NormalRun, ZoomsTheImageFromTenToOneAndBack) {
     }
 }
 
-TEST_F(NormalRun, CapturedFramesShowTheFlashAndTheZoomedImage) {
+TEST_P(NormalRun, CapturedFramesShowTheFlashAndTheZoomedImage) {
     const Picture image(TAMBERLYN_INTRO_PATH), first(run_->folder / "frame-0001.bmp"),
         second(run_->folder / "frame-0002.bmp"), nineteenth(run_->folder / "frame-0019.bmp");
     ASSERT_TRUE(image.Loaded() && first.Loaded() && second.Loaded() && nineteenth.Loaded())
@@ -290,6 +303,14 @@ TEST(FrameCycle, MissingImageLeavesTheFlashAlone) {
     EXPECT_EQ(trace.Count(kFlip + "0x0"), 6u);
     EXPECT_EQ(trace.Count(kFill + "0x0"), 6u);
     EXPECT_EQ(trace.Count("Rectangle(*, 0, 0, 640, 480) = 1"), 6u);
+}
+
+TEST(Settings, WhatThePlatformSaysReachesStandardErrorAndTheTrace) {
+    const ProgramRun run = RunProgram("2:key=ESCAPE", "TAMBERLYN_WINDOW=fullscreen");
+    ASSERT_TRUE(Ended(run, 27));
+    const std::string warning = "tamberlyn: ignoring TAMBERLYN_WINDOW=fullscreen";
+    EXPECT_NE(run.output.find(warning + "\n"), std::string::npos) << "standard error: " << run.output;
+    EXPECT_EQ(run.trace.Count("# " + warning), 1u) << "expected the warning in the trace";
 }
 
 }  // namespace
