@@ -63,9 +63,9 @@ struct DC : Object {
 
 struct GdiState {
     std::unordered_map<const void*, std::unique_ptr<Object>> objects;
-    int live[5] = {};                         // by Kind, stock objects not counted
-    std::unordered_map<int, Object*> stock;   // made on first use
-    std::set<const DC*> windowDCs;            // lent by GetDC, taken back by ReleaseDC
+    int live[5] = {};                        // by Kind, stock objects not counted
+    std::unordered_map<int, Object*> stock;  // made on first use
+    std::set<const DC*> windowDCs;           // lent by GetDC, taken back by ReleaseDC
 };
 
 // Puts a new object in the table and returns its handle.

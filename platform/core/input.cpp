@@ -83,8 +83,7 @@ bool Key(HWND window, const KeyChange& key) {
     if (TakeForPlatform(key, window) || !window || !codes.virtualKey) {
         return false;
     }
-    const keys::KeyMessage message =
-        keys::MessageFor({codes, key.down, key.repeat, key.alt, key.control});
+    const keys::KeyMessage message = keys::MessageFor({codes, key.down, key.repeat, key.alt, key.control});
     queue::PostInput(window, message.message, message.wParam, message.lParam);
     return true;
 }

@@ -12,7 +12,7 @@
 namespace plat::input {
 
 struct InputState {
-    std::bitset<512> keysTaken;  // key positions whose press went to the platform: their release goes there too
+    std::bitset<512> keysTaken;     // key positions whose press went to the platform: their release goes there too
     Host::Clock::time_point start;  // when the platform started, for MSG::time
 };
 

@@ -92,9 +92,10 @@ Settings ReadSettings(const std::function<std::string(const char*)>& variable, s
     read.ReadChoice("TAMBERLYN_VSYNC", {{"1", true}, {"0", false}}, &settings.vsync);
     read.ReadNumber("TAMBERLYN_FRAME_CAP", 0, 1000, &settings.frameCap);
     read.ReadNumber("TAMBERLYN_DISPLAY", 0, 63, &settings.displayIndex);
-    read.ReadChoice("TAMBERLYN_PRESENT",
-                    {{"auto", PresentPath::Auto}, {"surface", PresentPath::Surface}, {"renderer", PresentPath::Renderer}},
-                    &settings.presentPath);
+    read.ReadChoice(
+        "TAMBERLYN_PRESENT",
+        {{"auto", PresentPath::Auto}, {"surface", PresentPath::Surface}, {"renderer", PresentPath::Renderer}},
+        &settings.presentPath);
     return settings;
 }
 

@@ -19,8 +19,7 @@ public:
     bool HasDisplay() override;
 
     // sdl_screen.cpp
-    void OpenWindow(HWND hwnd, const std::string& title, int x, int y, int width, int height,
-                    bool borderless) override;
+    void OpenWindow(HWND hwnd, const std::string& title, int x, int y, int width, int height, bool borderless) override;
     void ShowWindow(HWND hwnd) override;
     void CloseWindow(HWND hwnd) override;
     void ToggleFullScreen() override;

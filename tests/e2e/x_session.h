@@ -101,7 +101,10 @@ public:
             return;
         }
         const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-        pid_ = Spawn({TAMBERLYN_XVFB, "-displayfd", std::to_string(fds[1]), "-screen", "0", screen, "-nolisten", "tcp"},
+        // -noreset: a test's own short connections (window lookups, screenshots) must not make the server start over
+        // while the program connects.
+        pid_ = Spawn({TAMBERLYN_XVFB, "-displayfd", std::to_string(fds[1]), "-screen", "0", screen, "-nolisten", "tcp",
+                      "-noreset"},
                      {}, ".", "/dev/null", fds[1]);
         close(fds[1]);
         // Xvfb writes the number and a newline once it accepts connections.

@@ -100,8 +100,8 @@ TEST_P(EngineDepth, SelectorChoosesTheModesBitsPerPixel) {
     Engine engine;
     ASSERT_TRUE(InitEngine(engine, GetParam()));
     engine.Shutdown();
-    const std::string expected = "IDirectDraw::SetDisplayMode(" + NameOf(engine.drawDevice.ddraw) +
-                                 ", 640, 480, " + std::to_string(depths[GetParam()]) + ") = 0x0";
+    const std::string expected = "IDirectDraw::SetDisplayMode(" + NameOf(engine.drawDevice.ddraw) + ", 640, 480, " +
+                                 std::to_string(depths[GetParam()]) + ") = 0x0";
     EXPECT_EQ(Calls(TakeTrace(), "IDirectDraw::SetDisplayMode"), std::vector<std::string>{expected});
 }
 
