@@ -3,7 +3,7 @@
 # Debian packages the build, the tests and the tools need (xauth: xvfb-run needs it and it is only a recommendation).
 # The Windows build needs MinGW-w64's POSIX-threads compiler and, to run, Wine's 32-bit half (an i386 package).
 PACKAGES := build-essential cmake pkg-config libsdl2-dev libpixman-1-dev googletest libgtest-dev libbenchmark-dev \
-            xvfb xauth xdotool imagemagick g++-mingw-w64-i686-posix wine wine32
+            xvfb xauth xfonts-base xdotool imagemagick g++-mingw-w64-i686-posix wine wine32
 JOBS ?= 2
 
 # The preset folders (fixed by CMakePresets.json).
