@@ -20,9 +20,11 @@ set(TAMBERLYN_CORE_SOURCES
     platform/core/key_map.cpp
     platform/core/keyboard_state.cpp
     platform/core/log.cpp
+    platform/core/parse.cpp
     platform/core/platform_state.cpp
     platform/core/relay.cpp
     platform/core/settings.cpp
+    platform/core/settings_table.cpp
     platform/core/stretch_blit.cpp
     platform/core/user_image.cpp
     platform/core/user_message.cpp
@@ -37,6 +39,7 @@ function(tamberlyn_platform_library target)
     target_include_directories(${target}
         PUBLIC ${PROJECT_SOURCE_DIR}/platform/winapi
         PRIVATE ${PROJECT_SOURCE_DIR}/platform ${PROJECT_SOURCE_DIR}/platform/core)
+    target_compile_definitions(${target} PRIVATE TAMBERLYN_VERSION="${PROJECT_VERSION}")
 endfunction()
 
 # The tests' and tools' door into the platform (diagnostics.h), and nothing else of its insides.
@@ -53,4 +56,4 @@ set(TAMBERLYN_PLATFORM_INTERNALS ${PROJECT_SOURCE_DIR}/platform ${PROJECT_SOURCE
 
 # What a program adds on these hosts: the language runtime's start-up, main() calling WinMain. Tests bring their
 # own main.
-set(TAMBERLYN_PROGRAM_SOURCES platform/core/startup.cpp)
+set(TAMBERLYN_PROGRAM_SOURCES platform/core/startup.cpp platform/core/process_arguments.cpp)

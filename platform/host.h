@@ -48,9 +48,9 @@ public:
     // The exclusive owner let the display go back to the desktop.
     virtual void RestoreDisplayMode(HWND owner) = 0;
 
-    // A flip shows `picture`, the display mode's front buffer: put it on the screen. True if this waited for the
-    // display's refresh, so that the emulation need not pace the frame itself.
-    virtual bool Present(const Canvas& picture) = 0;
+    // A flip shows `picture`, the display mode's front buffer: put it on the screen (waiting for the display's
+    // refresh where vsync is on). The emulation paces frames itself afterwards.
+    virtual void Present(const Canvas& picture) = 0;
 
     // The message calls look for input: deliver what happened on the host (keys, focus, closing) to the emulation
     // through input.h. True if anything reached the program.

@@ -158,6 +158,7 @@ HRESULT Surface::BltImpl(LPRECT destRect, Surface* source, LPRECT sourceRect, DW
 }
 
 HRESULT Surface::Flip(LPDIRECTDRAWSURFACE lpDDSurfaceTargetOverride, DWORD dwFlags) {
+    display::FlipAttempted();  // counted even when a failpoint stands in for the flip: the script's frame count
     return relay::CallHr(
         "IDirectDrawSurface::Flip", [&] { return FlipImpl(lpDDSurfaceTargetOverride); }, Self(),
         static_cast<const void*>(lpDDSurfaceTargetOverride), relay::Hex(dwFlags));

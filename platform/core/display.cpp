@@ -15,19 +15,19 @@ DisplayState& TheState() {
     return Platform().display;
 }
 
-// Holds frames to 60 a second, or to the frame cap, where nothing else does: without vsync, headless, or with
-// a cap below the display's refresh. Unpaced runs (benchmarks) never wait.
-void Pace(DisplayState& state, bool syncedToDisplay) {
+// Holds frames to the frame cap (60 a second unless set otherwise), also where the display refreshes faster: the
+// program's frames are its clock. Unpaced runs (benchmarks) never wait, but let the host do its work.
+void Pace(DisplayState& state) {
     const Settings& settings = CurrentSettings();
     Host& host = TheHost();
     if (settings.unpaced) {
         host.Yield();
         return;
     }
-    if (syncedToDisplay && settings.frameCap == 0) {
-        return;
+    if (settings.frameCap == 0) {
+        return;  // no cap: as fast as the display's refresh (with vsync) or the processor allows
     }
-    const auto period = std::chrono::microseconds(1000000 / (settings.frameCap > 0 ? settings.frameCap : 60));
+    const auto period = std::chrono::microseconds(1000000 / settings.frameCap);
     const auto now = host.Now();
     if (state.nextFrame < now - period) {
         state.nextFrame = now;  // fell behind (or first frame): start afresh rather than rush
@@ -143,12 +143,20 @@ void FrameShown(const Canvas& front) {
     ++state.frames;
     state.shown = &front;
     capture::FrameShown(state.frames, front);
-    const bool synced = TheHost().Present(front);
-    Pace(state, synced);
+    TheHost().Present(front);
+    Pace(state);
 }
 
 int FramesShown() {
     return TheState().frames;
+}
+
+void FlipAttempted() {
+    ++TheState().flipsAttempted;
+}
+
+int FlipsAttempted() {
+    return TheState().flipsAttempted;
 }
 
 const Canvas* ShownPicture() {

@@ -28,7 +28,8 @@ struct DisplayState {
     HWND owner = nullptr;
     std::vector<Losable*> surfaces;
     std::set<const gdi::DC*> lentDCs;
-    int frames = 0;
+    int frames = 0;          // flips that showed a frame
+    int flipsAttempted = 0;  // flips the program asked for, shown or not
     const Canvas* shown = nullptr;
     Host::Clock::time_point nextFrame{};
 };
@@ -69,6 +70,9 @@ bool IsSurfaceDC(const gdi::DC* dc);
 // display's refresh or pace to 60 frames a second (or the frame cap).
 void FrameShown(const Canvas& front);
 int FramesShown();
+// The program called Flip; FlipsAttempted counts those calls, whatever became of them.
+void FlipAttempted();
+int FlipsAttempted();
 // The picture the last frame showed, while it is still there (no surface released or lost since); else null.
 const Canvas* ShownPicture();
 

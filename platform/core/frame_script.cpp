@@ -3,15 +3,15 @@
 
 #include "display.h"
 #include "keyboard_state.h"
-#include "log.h"
 #include "platform_state.h"
-#include "settings.h"
+#include "parse.h"
 #include "user_message.h"
 #include "user_window.h"
 
 #include <windows.h>
 
 #include <algorithm>
+#include <climits>
 
 namespace plat::script {
 namespace {
@@ -24,7 +24,7 @@ bool NamedKey(const std::string& name, keys::KeyCodes* key) {
         return key->virtualKey != 0;
     }
     long long number = 0;
-    if (ParseNumber(name, &number) && number > 0 && number < 256) {
+    if (ParseNumber(name, 1, 255, &number)) {
         *key = keys::KeyCodes{};
         key->virtualKey = static_cast<int>(number);  // a key with no scan code
         return true;
@@ -45,10 +45,10 @@ void PressKey(const keys::KeyCodes& key) {
     }
 }
 
-bool Parse(const std::string& piece, Entry* entry) {
+bool ParseEntry(const std::string& piece, Entry* entry) {
     const std::size_t colon = piece.find(':');
     long long frame = 0;
-    if (colon == std::string::npos || !ParseNumber(piece.substr(0, colon), &frame) || frame < 0) {
+    if (colon == std::string::npos || !ParseNumber(piece.substr(0, colon), 0, INT_MAX, &frame)) {
         return false;
     }
     entry->frame = static_cast<int>(frame);
@@ -69,23 +69,12 @@ bool Parse(const std::string& piece, Entry* entry) {
     return true;
 }
 
-// All entries of `text` in frame order; empty (with a message) if any entry cannot be read.
-std::deque<Entry> ParseAll(const std::string& text) {
-    std::deque<Entry> entries;
-    for (const std::string& piece : Split(text, ',')) {
-        Entry entry{};
-        if (!Parse(piece, &entry)) {
-            Warn("cannot read the script entry \"%s\"", piece.c_str());
-            return {};
-        }
-        entries.push_back(entry);
-    }
-    std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.frame < b.frame; });
-    return entries;
-}
-
 std::deque<Entry>& Script() {
     return Platform().script.entries;
+}
+
+void SortByFrame(std::deque<Entry>& entries) {
+    std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.frame < b.frame; });
 }
 
 void Run(const Entry& entry) {
@@ -109,19 +98,28 @@ void Run(const Entry& entry) {
 
 }  // namespace
 
-void Start(ScriptState& state, const std::string& text) {
-    state.entries = ParseAll(text);
+bool Parse(const std::string& text, std::vector<Entry>* entries, std::string* why) {
+    for (const std::string& piece : Split(text, ',')) {
+        Entry entry{};
+        if (!ParseEntry(piece, &entry)) {
+            *why = "\"" + piece +
+                   "\" is not frame:action (a frame number from 0; key=NAME, deactivate, activate or close)";
+            return false;
+        }
+        entries->push_back(entry);
+    }
+    return true;
 }
 
-bool Load(const std::string& text) {
-    Script() = ParseAll(text);
-    return !Script().empty() || Split(text, ',').empty();
+void Start(ScriptState& state, const std::vector<Entry>& entries) {
+    state.entries.assign(entries.begin(), entries.end());
+    SortByFrame(state.entries);
 }
 
 bool Deliver(bool waiting) {
     std::deque<Entry>& script = Script();
     bool ran = false;
-    while (!script.empty() && (script.front().frame <= display::FramesShown() || (waiting && !ran))) {
+    while (!script.empty() && (script.front().frame <= display::FlipsAttempted() || (waiting && !ran))) {
         const Entry entry = script.front();
         script.pop_front();
         Run(entry);

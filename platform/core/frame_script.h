@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <string>
+#include <vector>
 
 namespace plat::script {
 
@@ -20,13 +21,14 @@ struct ScriptState {
     std::deque<Entry> entries;  // in frame order
 };
 
-// Sets the run's script from its setting; an entry that cannot be read is reported, and the script dropped.
-void Start(ScriptState& state, const std::string& text);
-// Replaces the script: "frame:action,..." with actions key=NAME, deactivate, activate, close.
-// False (and an empty script) if any entry cannot be read.
-bool Load(const std::string& text);
-// Runs the actions due by the current frame; with `waiting`, also the next one whatever its frame
-// (a program waiting for messages shows no frames). True if an action ran.
+// Reads a script, "frame:action,..." with actions key=NAME, deactivate, activate, close; false, saying why, if
+// any entry cannot be read.
+bool Parse(const std::string& text, std::vector<Entry>* entries, std::string* why);
+// Sets the run's script.
+void Start(ScriptState& state, const std::vector<Entry>& entries);
+// Runs the actions due by the frame the program is at (the flips it has attempted, whether or not they
+// succeeded); with `waiting`, also the next one whatever its frame (a program waiting for messages flips
+// nothing). True if an action ran.
 bool Deliver(bool waiting);
 
 }  // namespace plat::script

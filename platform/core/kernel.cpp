@@ -23,6 +23,14 @@ HINSTANCE ProgramModule() {
     return module;
 }
 
+std::string WinMainCommandLine() {
+    std::string commandLine;
+    for (const std::string& argument : Platform().commandLine) {
+        commandLine += (commandLine.empty() ? "" : " ") + argument;
+    }
+    return commandLine;
+}
+
 std::string TakeDebugText() {
     return std::move(Platform().kernel.debugText);
 }

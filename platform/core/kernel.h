@@ -12,6 +12,8 @@ struct KernelState {
 };
 
 HINSTANCE ProgramModule();
+// The command line WinMain receives: the program's arguments that are not the platform's own options.
+std::string WinMainCommandLine();
 // What OutputDebugStringA wrote since the last call.
 std::string TakeDebugText();
 

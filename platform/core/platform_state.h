@@ -17,13 +17,16 @@
 #include "user_window.h"
 
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace plat {
 
 struct PlatformState {
-    explicit PlatformState(Settings settings);
+    PlatformState(Settings settings, std::vector<std::string> commandLine);
 
     const Settings settings;
+    const std::vector<std::string> commandLine;  // the program's arguments that are not the platform's options
     LogState log;
     relay::RelayState relay;
     windows::WindowState windows;
@@ -46,7 +49,7 @@ inline Host& TheHost() {
     return *Platform().host;
 }
 
-// Replaces the whole state with a fresh one made from `settings`, reporting the `unusable` ones.
-void StartPlatform(Settings settings, const std::vector<std::string>& unusable);
+// Replaces the whole state with a fresh one made from `settings`.
+void StartPlatform(Settings settings, std::vector<std::string> commandLine);
 
 }  // namespace plat

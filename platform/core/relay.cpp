@@ -4,9 +4,12 @@
 #include "log.h"
 #include "platform_state.h"
 #include "relay_state.h"
-#include "settings.h"
+#include "parse.h"
 
+#include <algorithm>
 #include <cinttypes>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <map>
 #include <string_view>
@@ -28,31 +31,53 @@ RelayState::~RelayState() {
     }
 }
 
-void Start(RelayState& state, const std::string& tracePath, const std::string& failpoints) {
+bool ParseFailpoints(const std::string& text, std::vector<FailpointSpec>* failpoints, std::string* why) {
+    for (const std::string& entry : plat::Split(text, ',')) {
+        const std::size_t equals = entry.rfind('=');
+        const std::size_t at = entry.find('@');
+        FailpointSpec failpoint;
+        long long result = 0;
+        long long onlyCall = 0;
+        const bool read = equals != std::string::npos && equals > 0 &&
+                          plat::ParseNumber(entry.substr(equals + 1), INT64_MIN, INT64_MAX, &result) &&
+                          (at == std::string::npos ||
+                           (at > 0 && at < equals &&
+                            plat::ParseNumber(entry.substr(at + 1, equals - at - 1), 1, INT_MAX, &onlyCall)));
+        if (!read) {
+            *why = "\"" + entry + "\" is not Name=value or Name@N=value (a call, a count from 1, a 64-bit value)";
+            return false;
+        }
+        failpoint.call = entry.substr(0, std::min(at, equals));
+        failpoint.result = result;
+        failpoint.onlyCall = static_cast<int>(onlyCall);
+        failpoints->push_back(failpoint);
+    }
+    return true;
+}
+
+void Start(RelayState& state, const std::string& tracePath, const std::vector<FailpointSpec>& failpoints) {
     if (!tracePath.empty()) {
         state.file = std::fopen(tracePath.c_str(), "w");
         if (!state.file) {
             plat::Warn("cannot write the trace to %s", tracePath.c_str());
         }
     }
-    // "Name=value" or "Name@N=value", separated by commas.
-    for (const std::string& entry : plat::Split(failpoints, ',')) {
-        const std::size_t equals = entry.rfind('=');
-        long long result = 0;
-        if (equals == std::string::npos || !plat::ParseNumber(entry.substr(equals + 1), &result)) {
-            plat::Warn("ignoring failpoint %s", entry.c_str());
+    for (const FailpointSpec& failpoint : failpoints) {
+        state.failpoints[failpoint.call] = Failpoint{failpoint.result, failpoint.onlyCall, 0, false};
+    }
+}
+
+void ReportUnfiredFailpoints(const RelayState& state) {
+    for (const auto& [call, failpoint] : state.failpoints) {
+        if (failpoint.fired) {
             continue;
         }
-        std::string name = entry.substr(0, equals);
-        long long onlyCall = 0;
-        if (const std::size_t at = name.find('@'); at != std::string::npos) {
-            if (!plat::ParseNumber(name.substr(at + 1), &onlyCall) || onlyCall < 1) {
-                plat::Warn("ignoring failpoint %s", entry.c_str());
-                continue;
-            }
-            name.resize(at);
+        if (failpoint.calls == 0) {
+            plat::Warn("failpoint %s never fired: no call of that name was made", call.c_str());
+        } else {
+            plat::Warn("failpoint %s@%d never fired: only %d such calls were made", call.c_str(), failpoint.onlyCall,
+                       failpoint.calls);
         }
-        state.failpoints[name] = Failpoint{result, static_cast<int>(onlyCall), 0};
     }
 }
 
@@ -77,6 +102,7 @@ bool TakeFailpoint(const char* name, std::int64_t* result) {
         return false;
     }
     *result = failpoint.result;
+    failpoint.fired = true;
     return true;
 }
 
@@ -216,7 +242,7 @@ void Put(std::string& out, const GUID* guid) {
 
 // In-process controls, declared in diagnostics.h.
 void SetFailpoint(const std::string& call, std::int64_t result, int onlyCall) {
-    TheState().failpoints[call] = Failpoint{result, onlyCall, 0};
+    TheState().failpoints[call] = Failpoint{result, onlyCall, 0, false};
 }
 
 void ClearFailpoints() {

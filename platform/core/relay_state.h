@@ -10,10 +10,21 @@
 
 namespace relay {
 
+// A failpoint as a setting names it: "Name=value" or "Name@N=value".
+struct FailpointSpec {
+    std::string call;
+    std::int64_t result = 0;
+    int onlyCall = 0;  // 0: every call
+};
+
+// Reads "Name=value[,Name@N=value]..." (values decimal or 0x hex); false, saying why, for anything else.
+bool ParseFailpoints(const std::string& text, std::vector<FailpointSpec>* failpoints, std::string* why);
+
 struct Failpoint {
     std::int64_t result = 0;
     int onlyCall = 0;  // 0: every call
     int calls = 0;
+    bool fired = false;
 };
 
 struct RelayState {
@@ -36,7 +47,9 @@ struct RelayState {
     int depth = 0;
 };
 
-// Opens the trace file and sets the failpoints the settings name. Problems go through the platform's warnings.
-void Start(RelayState& state, const std::string& tracePath, const std::string& failpoints);
+// Opens the trace file and sets the failpoints the settings name.
+void Start(RelayState& state, const std::string& tracePath, const std::vector<FailpointSpec>& failpoints);
+// Warns of each failpoint that never made a call fail: a name no call has (a typo) tests nothing.
+void ReportUnfiredFailpoints(const RelayState& state);
 
 }  // namespace relay

@@ -1,145 +1,233 @@
-// settings.cpp -- reads the platform's TAMBERLYN_* environment variables.
+// settings.cpp -- the settings' sources in layers (the file, the environment, the command line), --help and
+// --version.
 #include "settings.h"
 
+#include "parse.h"
+
+#include <algorithm>
 #include <cstdlib>
-#include <initializer_list>
-#include <utility>
+#include <fstream>
+
+extern char** environ;
 
 namespace plat {
 namespace {
 
-// Reads variables by name, noting each value it cannot use.
-class Reader {
-public:
-    Reader(const std::function<std::string(const char*)>& variable, std::vector<std::string>* unusable)
-        : variable_(variable), unusable_(unusable) {}
-
-    std::string Text(const char* name) const { return variable_(name); }
-
-    // Sets `*value` from a number in [low, high]; anything else is noted and leaves it.
-    template <typename Number>
-    void ReadNumber(const char* name, long long low, long long high, Number* value) const {
-        const std::string text = variable_(name);
-        long long number = 0;
-        if (text.empty()) {
-            return;
+const SettingSpec* FindByKey(const std::string& key) {
+    for (const SettingSpec& spec : SettingSpecs()) {
+        if (spec.key == key) {
+            return &spec;
         }
-        if (ParseNumber(text, &number) && number >= low && number <= high) {
-            *value = static_cast<Number>(number);
+    }
+    return nullptr;
+}
+
+std::string Trimmed(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(" \t\r");
+    const std::size_t last = text.find_last_not_of(" \t\r");
+    return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+}
+
+// Sets `spec` from `value`, or notes an error naming `source` (where the value was written).
+void Apply(const SettingSpec& spec, const std::string& value, const std::string& source, StartSettings& start) {
+    std::string why;
+    if (!spec.parse(value, start.settings, &why)) {
+        start.errors.push_back(source + ": " + why);
+    }
+}
+
+// key = value lines; blank lines and ; or # comments skipped; an optional [tamberlyn] section.
+void ReadFile(const std::string& fileName, StartSettings& start) {
+    std::ifstream file(fileName);
+    int number = 0;
+    for (std::string line; std::getline(file, line);) {
+        ++number;
+        const std::string where = fileName + ":" + std::to_string(number);
+        line = Trimmed(line);
+        if (line.empty() || line[0] == ';' || line[0] == '#' || line == "[tamberlyn]") {
+            continue;
+        }
+        const std::size_t equals = line.find('=');
+        if (equals == std::string::npos) {
+            start.errors.push_back(where + ": \"" + line + "\" is not key = value");
+            continue;
+        }
+        const std::string key = Trimmed(line.substr(0, equals));
+        const std::string value = Trimmed(line.substr(equals + 1));
+        if (const SettingSpec* spec = FindByKey(key)) {
+            Apply(*spec, value, where + ": " + key + "=" + value, start);
         } else {
-            Refuse(name, text);
+            start.errors.push_back(where + ": there is no setting called \"" + key + "\"");
         }
     }
+}
 
-    // Sets `*value` from one of the named choices; anything else is noted and leaves it.
-    template <typename Choice>
-    void ReadChoice(const char* name, std::initializer_list<std::pair<const char*, Choice>> choices,
-                    Choice* value) const {
-        const std::string text = variable_(name);
-        if (text.empty()) {
+void ReadEnvironment(const SettingSources& sources, StartSettings& start) {
+    for (const std::string& name : sources.variableNames) {
+        const bool known = std::any_of(SettingSpecs().begin(), SettingSpecs().end(),
+                                       [&](const SettingSpec& spec) { return spec.variable == name; });
+        if (!known) {
+            start.errors.push_back(name + ": there is no such setting");
+        }
+    }
+    for (const SettingSpec& spec : SettingSpecs()) {
+        if (const std::string value = sources.environment(spec.variable.c_str()); !value.empty()) {
+            Apply(spec, value, spec.variable + "=" + value, start);
+        }
+    }
+}
+
+// --key=value, --key value, --key and --no-key for yes/no settings, -h, --help, --version; "--" ends the
+// options. Other arguments are the program's own.
+void ReadArguments(const std::vector<std::string>& arguments, StartSettings& start) {
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--") {
+            start.commandLine.insert(start.commandLine.end(), arguments.begin() + std::ptrdiff_t(i) + 1,
+                                     arguments.end());
             return;
         }
-        for (const auto& [word, choice] : choices) {
-            if (text == word) {
-                *value = choice;
-                return;
-            }
+        if (argument == "-h" || argument == "--help") {
+            start.request = StartSettings::Request::Help;
+            continue;
         }
-        Refuse(name, text);
-    }
-
-    void Refuse(const char* name, const std::string& value) const {
-        if (unusable_) {
-            unusable_->push_back("ignoring " + std::string(name) + "=" + value);
+        if (argument == "--version") {
+            start.request = StartSettings::Request::Version;
+            continue;
+        }
+        if (argument.rfind("--", 0) != 0) {
+            start.commandLine.push_back(argument);
+            continue;
+        }
+        const std::size_t equals = argument.find('=');
+        const std::string name = argument.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
+        const bool negated = name.rfind("no-", 0) == 0 && FindByKey(name.substr(3)) && !FindByKey(name);
+        const SettingSpec* spec = FindByKey(negated ? name.substr(3) : name);
+        if (!spec || (negated && (!spec->yesNo || equals != std::string::npos))) {
+            start.errors.push_back("there is no option " + argument.substr(0, equals));
+        } else if (equals != std::string::npos) {
+            Apply(*spec, argument.substr(equals + 1), argument, start);
+        } else if (spec->yesNo) {
+            Apply(*spec, negated ? "no" : "yes", argument, start);
+        } else if (i + 1 < arguments.size()) {
+            Apply(*spec, arguments[i + 1], argument + " " + arguments[i + 1], start);
+            ++i;
+        } else {
+            start.errors.push_back(argument + " needs a value: " + spec->values);
         }
     }
+}
 
-private:
-    const std::function<std::string(const char*)>& variable_;
-    std::vector<std::string>* unusable_;
-};
+// Wraps `text` to lines of at most `width` characters, each starting with `indent`.
+std::string Wrapped(const std::string& text, const std::string& indent, std::size_t width) {
+    std::string out;
+    std::string line = indent;
+    for (const std::string& word : Split(text, ' ')) {
+        if (line.size() > indent.size() && line.size() + 1 + word.size() > width) {
+            out += line + "\n";
+            line = indent;
+        }
+        line += (line.size() > indent.size() ? " " : "") + word;
+    }
+    return out + line + "\n";
+}
+
+std::string OptionsHelp(Audience audience) {
+    std::string text;
+    for (const SettingSpec& spec : SettingSpecs()) {
+        if (spec.audience != audience) {
+            continue;
+        }
+        text += "  --" + spec.key + "=" + (spec.yesNo ? "yes|no" : "VALUE") + "   (" + spec.variable + ")\n";
+        std::string help = spec.help + " Takes " + spec.values + ".";
+        if (!spec.defaultValue.empty()) {
+            help += " Default: " + spec.defaultValue + ".";
+        }
+        text += Wrapped(help, "        ", 100);
+    }
+    return text;
+}
 
 }  // namespace
 
-Settings ReadSettings(const std::function<std::string(const char*)>& variable, std::vector<std::string>* unusable) {
-    const Reader read(variable, unusable);
-    Settings settings;
-    settings.tracePath = read.Text("TAMBERLYN_TRACE");
-    settings.failpoints = read.Text("TAMBERLYN_FAIL");
-    settings.script = read.Text("TAMBERLYN_SCRIPT");
-    for (const std::string& piece : Split(read.Text("TAMBERLYN_CAPTURE"), ',')) {
-        long long frame = 0;
-        if (ParseNumber(piece, &frame) && frame > 0) {
-            settings.captureFrames.push_back(static_cast<int>(frame));
-        } else {
-            read.Refuse("TAMBERLYN_CAPTURE", piece);
-        }
+StartSettings ReadSettings(const SettingSources& sources) {
+    StartSettings start;
+    if (!sources.fileName.empty()) {
+        ReadFile(sources.fileName, start);
     }
-    if (std::string dir = read.Text("TAMBERLYN_CAPTURE_DIR"); !dir.empty()) {
-        settings.captureDir = dir;
-    }
-    settings.unpaced = read.Text("TAMBERLYN_UNPACED") == "1";
-    settings.headless = read.Text("TAMBERLYN_HEADLESS") == "1";
-    read.ReadChoice("TAMBERLYN_DESKTOP_BPP", {{"8", 8}, {"16", 16}, {"24", 24}, {"32", 32}},
-                    &settings.desktopBitsPerPixel);
-    read.ReadNumber("TAMBERLYN_WINSOCK_VERSION", 0, 0xFFFF, &settings.winsockVersion);
-    read.ReadChoice("TAMBERLYN_WINDOW",
-                    {{"desktop", WindowMode::Desktop}, {"window", WindowMode::Window}, {"mode", WindowMode::Mode}},
-                    &settings.windowMode);
-    read.ReadChoice("TAMBERLYN_SCALE",
-                    {{"fit", Scaling::Fit}, {"integer", Scaling::Integer}, {"stretch", Scaling::Stretch}},
-                    &settings.scaling);
-    read.ReadChoice("TAMBERLYN_VSYNC", {{"1", true}, {"0", false}}, &settings.vsync);
-    read.ReadNumber("TAMBERLYN_FRAME_CAP", 0, 1000, &settings.frameCap);
-    read.ReadNumber("TAMBERLYN_DISPLAY", 0, 63, &settings.displayIndex);
-    read.ReadChoice(
-        "TAMBERLYN_PRESENT",
-        {{"auto", PresentPath::Auto}, {"surface", PresentPath::Surface}, {"renderer", PresentPath::Renderer}},
-        &settings.presentPath);
-    return settings;
+    ReadEnvironment(sources, start);
+    ReadArguments(sources.arguments, start);
+    return start;
 }
 
-Settings SettingsFromEnvironment(std::vector<std::string>* unusable,
-                                 const std::map<std::string, std::string>& overrides) {
-    return ReadSettings(
-        [&](const char* name) {
-            if (const auto found = overrides.find(name); found != overrides.end()) {
-                return found->second;
-            }
-            const char* value = std::getenv(name);
-            return std::string(value ? value : "");
-        },
-        unusable);
+SettingSources ProcessSources(const std::vector<std::string>& arguments,
+                              const std::map<std::string, std::string>& overrides) {
+    SettingSources sources;
+    const auto variable = [overrides](const char* name) {
+        if (const auto found = overrides.find(name); found != overrides.end()) {
+            return found->second;
+        }
+        const char* value = std::getenv(name);
+        return std::string(value ? value : "");
+    };
+    sources.environment = variable;
+    std::vector<std::string> names;
+    for (char** entry = environ; entry && *entry; ++entry) {
+        const std::string assignment = *entry;
+        names.push_back(assignment.substr(0, assignment.find('=')));
+    }
+    for (const auto& [name, value] : overrides) {
+        names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    for (const std::string& name : names) {
+        if (name.rfind("TAMBERLYN_", 0) == 0 && !variable(name.c_str()).empty()) {
+            sources.variableNames.push_back(name);
+        }
+    }
+    const std::string configHome = variable("XDG_CONFIG_HOME");
+    const std::string home = variable("HOME");
+    if (!configHome.empty()) {
+        sources.fileName = configHome + "/tamberlyn/tamberlyn.ini";
+    } else if (!home.empty()) {
+        sources.fileName = home + "/.config/tamberlyn/tamberlyn.ini";
+    }
+    sources.arguments = arguments;
+    return sources;
 }
 
-bool ParseNumber(const std::string& text, long long* value) {
-    if (text.empty()) {
-        return false;
-    }
-    char* end = nullptr;
-    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    const unsigned long long magnitude = std::strtoull(text.c_str() + (text[0] == '-' ? 1 : 0), &end, hex ? 16 : 10);
-    if (*end != '\0') {
-        return false;
-    }
-    *value = text[0] == '-' ? -static_cast<long long>(magnitude) : static_cast<long long>(magnitude);
-    return true;
+std::string HelpText() {
+    return "Usage: tamberlyn [OPTION]...\n"
+           "Shows the intro: the screen flashes black and white on every frame while the picture intro.bmp, from the\n"
+           "working directory, zooms from ten times its size down to its own and back. Escape quits; Alt+Enter\n"
+           "switches between full screen and a window; Print Screen or the screenshot key saves the picture.\n"
+           "\n"
+           "Warning: the flashing can trigger seizures in people with photosensitive epilepsy.\n"
+           "\n"
+           "Each option is also an environment variable (shown) and a key in the settings file,\n"
+           "$XDG_CONFIG_HOME/tamberlyn/tamberlyn.ini (else ~/.config/tamberlyn/tamberlyn.ini), as key = value.\n"
+           "The command line wins over the environment, the environment over the file. For yes/no settings,\n"
+           "--NAME alone means yes and --no-NAME no.\n"
+           "\n"
+           "Options:\n" +
+           OptionsHelp(Audience::User) +
+           "  -h, --help\n"
+           "        Show this help and exit.\n"
+           "  --version\n"
+           "        Show the version and exit.\n"
+           "\n"
+           "Settings for tests and diagnostics:\n" +
+           OptionsHelp(Audience::Diagnostic);
 }
 
-std::vector<std::string> Split(const std::string& text, char separator) {
-    std::vector<std::string> pieces;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t end = text.find(separator, start);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        if (end > start) {
-            pieces.push_back(text.substr(start, end - start));
-        }
-        start = end + 1;
-    }
-    return pieces;
+// The program's start-up defines the real one; a process that is not the program has no arguments of its own.
+__attribute__((weak)) std::vector<std::string> ProgramArguments() {
+    return {};
+}
+
+std::string VersionText() {
+    return std::string("tamberlyn ") + TAMBERLYN_VERSION + "\n";
 }
 
 }  // namespace plat

@@ -7,13 +7,9 @@
 
 #include <string>
 
-int main(int argc, char** argv) {
-    // The command line after the program's name, as WinMain receives it.
-    std::string commandLine;
-    for (int i = 1; i < argc; ++i) {
-        commandLine += (i > 1 ? " " : "");
-        commandLine += argv[i];
-    }
+int main() {
+    // The platform read its own options from the command line when the global objects first called it.
+    std::string commandLine = plat::WinMainCommandLine();
     return relay::Call(
         "WinMain", [&] { return WinMain(plat::ProgramModule(), nullptr, commandLine.data(), SW_SHOWNORMAL); },
         static_cast<const void*>(plat::ProgramModule()), static_cast<const void*>(nullptr),

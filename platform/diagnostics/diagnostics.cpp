@@ -4,6 +4,7 @@
 #include "display.h"
 #include "gdi_objects.h"
 #include "kernel.h"
+#include "log.h"
 #include "platform_state.h"
 #include "relay.h"
 #include "settings.h"
@@ -13,9 +14,11 @@ namespace tamberlyn {
 
 void ResetPlatform(const std::map<std::string, std::string>& settings) {
     plat::windows::DestroyAll();
-    std::vector<std::string> unusable;
-    plat::Settings fresh = plat::SettingsFromEnvironment(&unusable, settings);
-    plat::StartPlatform(std::move(fresh), unusable);
+    plat::StartSettings start = plat::ReadSettings(plat::ProcessSources({}, settings));
+    for (const std::string& error : start.errors) {
+        plat::Warn("%s", error.c_str());
+    }
+    plat::StartPlatform(std::move(start.settings), {});
 }
 
 void SetFailpoint(const std::string& call, std::int64_t result, int onlyCall) {

@@ -13,8 +13,9 @@ namespace tamberlyn {
 
 // A fresh platform for the next in-process test: every window ended (each told as Windows would), the queue,
 // display, GDI table, keyboard, sockets, script, failpoints and trace names made anew. The settings are read
-// again from the environment, with `settings` (variable name to value, e.g. {"TAMBERLYN_WINDOW", "window"})
-// taking the place of the environment's. COM objects the test still holds stay valid.
+// again from the settings file and the environment, with `settings` (variable name to value, e.g.
+// {"TAMBERLYN_WINDOW", "window"}; "" unsets) taking the place of the environment's; a value that cannot be read
+// is warned of and left at its default. COM objects the test still holds stay valid.
 void ResetPlatform(const std::map<std::string, std::string>& settings = {});
 
 // Makes the named platform call (as the relay trace names it, e.g. "IDirectDraw::SetDisplayMode",

@@ -19,7 +19,7 @@ public:
     void ToggleFullScreen() override {}
     void SetDisplayMode(HWND, int, int) override {}
     void RestoreDisplayMode(HWND) override {}
-    bool Present(const Canvas&) override { return false; }
+    void Present(const Canvas&) override {}
     bool PumpEvents() override { return false; }
     bool ShowMessageBox(const char*, const char*, UINT) override { return false; }
     void SetCursorVisible(bool) override {}

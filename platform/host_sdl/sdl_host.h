@@ -25,7 +25,7 @@ public:
     void ToggleFullScreen() override;
     void SetDisplayMode(HWND owner, int width, int height) override;
     void RestoreDisplayMode(HWND owner) override;
-    bool Present(const Canvas& picture) override;
+    void Present(const Canvas& picture) override;
     void SetCursorVisible(bool visible) override;
     // The program's window behind an SDL window id, or null.
     HWND WindowOf(Uint32 sdlWindowId) const;

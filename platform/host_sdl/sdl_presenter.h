@@ -15,8 +15,6 @@ public:
     virtual ~Presenter() = default;
     // Shows `picture` in the window, placed as `scaling` says, black around it.
     virtual void Present(const Canvas& picture, Scaling scaling) = 0;
-    // True if Present waits for the display's refresh.
-    virtual bool SyncsToDisplay() const = 0;
 };
 
 // The window surface, filled on the processor: the fast path where no hardware renderer exists.

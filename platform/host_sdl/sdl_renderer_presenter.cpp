@@ -8,11 +8,7 @@ namespace {
 
 class RendererPresenter final : public Presenter {
 public:
-    explicit RendererPresenter(SDL_Renderer* renderer) : renderer_(renderer) {
-        SDL_RendererInfo info{};
-        SDL_GetRendererInfo(renderer_, &info);
-        syncs_ = (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
-    }
+    explicit RendererPresenter(SDL_Renderer* renderer) : renderer_(renderer) {}
     ~RendererPresenter() override {
         if (texture_) {
             SDL_DestroyTexture(texture_);
@@ -44,8 +40,6 @@ public:
         SDL_RenderPresent(renderer_);
     }
 
-    bool SyncsToDisplay() const override { return syncs_; }
-
 private:
     static constexpr Uint32 kTextureFormat = SDL_PIXELFORMAT_RGB888;
 
@@ -72,7 +66,6 @@ private:
     PictureDrawer drawer_;
     int textureWidth_ = 0;
     int textureHeight_ = 0;
-    bool syncs_ = false;
 };
 
 }  // namespace

@@ -129,16 +129,15 @@ HWND SdlHost::WindowOf(Uint32 sdlWindowId) const {
     return nullptr;
 }
 
-void SdlHost::OpenWindow(HWND hwnd, const std::string& title, int x, int y, int width, int height,
-                         bool borderless) {
+void SdlHost::OpenWindow(HWND hwnd, const std::string& title, int x, int y, int width, int height, bool borderless) {
     if (!VideoReady()) {
         return;
     }
     SDL_Rect bounds{};
     SDL_GetDisplayBounds(DisplayIndex(), &bounds);
     const Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI | (borderless ? SDL_WINDOW_BORDERLESS : 0);
-    SDL_Window* window = SDL_CreateWindow(title.c_str(), bounds.x + x, bounds.y + y, std::max(width, 1),
-                                          std::max(height, 1), flags);
+    SDL_Window* window =
+        SDL_CreateWindow(title.c_str(), bounds.x + x, bounds.y + y, std::max(width, 1), std::max(height, 1), flags);
     if (!window) {
         Warn("cannot open a window (%s)", SDL_GetError());
         return;
@@ -163,9 +162,9 @@ void SdlHost::CloseWindow(HWND hwnd) {
         presented_ = nullptr;
     }
     SDL_DestroyWindow(window);
-    windows_.erase(std::remove_if(windows_.begin(), windows_.end(),
-                                  [&](const OpenSdlWindow& open) { return open.hwnd == hwnd; }),
-                   windows_.end());
+    windows_.erase(
+        std::remove_if(windows_.begin(), windows_.end(), [&](const OpenSdlWindow& open) { return open.hwnd == hwnd; }),
+        windows_.end());
 }
 
 void SdlHost::SetDisplayMode(HWND owner, int width, int height) {
@@ -189,10 +188,10 @@ void SdlHost::RestoreDisplayMode(HWND owner) {
     }
 }
 
-bool SdlHost::Present(const Canvas& picture) {
+void SdlHost::Present(const Canvas& picture) {
     SDL_Window* window = FrameWindow();
     if (!window || (SDL_GetWindowFlags(window) & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED))) {
-        return false;  // nowhere to show it; the display's pacing still holds the frame rate
+        return;  // nowhere to show it; the display's pacing still holds the frame rate
     }
     const Settings& settings = CurrentSettings();
     if (presented_ != window) {
@@ -201,7 +200,6 @@ bool SdlHost::Present(const Canvas& picture) {
         presented_ = window;
     }
     presenter_->Present(picture, settings.scaling);
-    return presenter_->SyncsToDisplay();
 }
 
 void SdlHost::ToggleFullScreen() {

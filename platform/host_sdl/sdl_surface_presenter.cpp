@@ -31,8 +31,6 @@ public:
         SDL_UpdateWindowSurface(window_);
     }
 
-    bool SyncsToDisplay() const override { return false; }
-
 private:
     SDL_Window* window_;
     PictureDrawer drawer_;

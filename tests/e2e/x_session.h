@@ -169,15 +169,11 @@ public:
         // Only the settings given here: none of the caller's TAMBERLYN_* or SDL driver choices leak in. A sanitizer
         // build's leak checker is told what the display's system libraries keep until exit.
         std::vector<std::string> environment = {
-            "DISPLAY=" + server.Name(),
-            "SDL_VIDEODRIVER=",
-            "SDL_AUDIODRIVER=dummy",
-            "TAMBERLYN_TRACE=trace.log",
-            "TAMBERLYN_SCRIPT=",
-            "TAMBERLYN_FAIL=",
-            "TAMBERLYN_CAPTURE=",
-            "TAMBERLYN_UNPACED=",
-            std::string("LSAN_OPTIONS=suppressions=") + TAMBERLYN_LSAN_SUPPRESSIONS};
+            "DISPLAY=" + server.Name(),  "XDG_CONFIG_HOME=" + folder_.string(),
+            "SDL_VIDEODRIVER=",          "SDL_AUDIODRIVER=dummy",
+            "TAMBERLYN_TRACE=trace.log", "TAMBERLYN_SCRIPT=",
+            "TAMBERLYN_FAIL=",           "TAMBERLYN_CAPTURE=",
+            "TAMBERLYN_UNPACED=",        std::string("LSAN_OPTIONS=suppressions=") + TAMBERLYN_LSAN_SUPPRESSIONS};
         environment.insert(environment.end(), settings.begin(), settings.end());
         pid_ = Spawn({TAMBERLYN_PROGRAM_PATH}, environment, folder_, folder_ / "output.log");
     }

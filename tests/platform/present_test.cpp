@@ -28,30 +28,6 @@ using plat::Canvas;
 using plat::PixelLayout;
 using plat::Scaling;
 
-// ---- settings ----
-
-plat::Settings SettingsFrom(const std::map<std::string, std::string>& variables) {
-    return plat::ReadSettings([&](const char* name) {
-        const auto found = variables.find(name);
-        return found == variables.end() ? std::string() : found->second;
-    });
-}
-
-TEST(PresentSettingsTest, ValuesThatMakeNoSenseLeaveTheDefaults) {
-    const plat::Settings settings = SettingsFrom({{"TAMBERLYN_WINDOW", "fullscreen"},
-                                                  {"TAMBERLYN_SCALE", "Fit"},
-                                                  {"TAMBERLYN_VSYNC", "yes"},
-                                                  {"TAMBERLYN_FRAME_CAP", "-5"},
-                                                  {"TAMBERLYN_DISPLAY", "first"},
-                                                  {"TAMBERLYN_PRESENT", "gl"}});
-    EXPECT_EQ(settings.windowMode, plat::WindowMode::Desktop);
-    EXPECT_EQ(settings.scaling, Scaling::Fit);
-    EXPECT_TRUE(settings.vsync);
-    EXPECT_EQ(settings.frameCap, 0);
-    EXPECT_EQ(settings.displayIndex, 0);
-    EXPECT_EQ(settings.presentPath, plat::PresentPath::Auto);
-}
-
 // ---- where the picture lies ----
 
 std::string Text(const SDL_Rect& rect) {

@@ -40,14 +40,15 @@ inline ProgramRun RunProgram(const std::string& script, const std::string& setti
     if (withImage) {
         fs::create_symlink(TAMBERLYN_INTRO_PATH, run.folder / "intro.bmp");
     }
-    // Settings a test leaves out are unset, whatever this process's environment holds.
-    const std::string command = "cd '" + run.folder.string() +
-                                "' && env -u TAMBERLYN_FAIL -u TAMBERLYN_CAPTURE -u TAMBERLYN_DESKTOP_BPP "
-                                "-u TAMBERLYN_WINSOCK_VERSION SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "
-                                "TAMBERLYN_UNPACED=1 TAMBERLYN_TRACE=trace.log TAMBERLYN_CAPTURE_DIR=. "
-                                "TAMBERLYN_SCRIPT=" +
-                                script + " " + settings + " timeout -s KILL 20 '" + TAMBERLYN_PROGRAM_PATH +
-                                "' >output.log 2>&1";
+    // Settings a test leaves out are unset, whatever this process's environment holds; the run folder holds no
+    // settings file.
+    const std::string command =
+        "cd '" + run.folder.string() +
+        "' && env -u TAMBERLYN_FAIL -u TAMBERLYN_CAPTURE -u TAMBERLYN_DESKTOP_BPP "
+        "-u TAMBERLYN_WINSOCK_VERSION XDG_CONFIG_HOME=. SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "
+        "TAMBERLYN_UNPACED=1 TAMBERLYN_TRACE=trace.log TAMBERLYN_CAPTURE_DIR=. "
+        "TAMBERLYN_SCRIPT=" +
+        script + " " + settings + " timeout -s KILL 20 '" + TAMBERLYN_PROGRAM_PATH + "' >output.log 2>&1";
     const int status = std::system(command.c_str());
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 

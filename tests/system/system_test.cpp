@@ -253,7 +253,8 @@ TEST(FrameCycle, InactiveProgramDrawsNothingAndRestoresItsSurfacesAfter) {
                                                                            << trace.Excerpt(deactivated);
     EXPECT_EQ(trace.Count(kFlip, 0, deactivated), 5u);
     EXPECT_NE(trace.Find("DispatchMessageA({hwnd1, 0x100, 0x20,", woken), npos) << "Space was not delivered";
-    EXPECT_EQ(trace.Count(kFlip + "0x0"), 20u) << "expected frames to resume until Escape at frame 20";
+    EXPECT_EQ(trace.Count(kFlip), 20u) << "expected frames to resume until Escape at the 20th flip";
+    EXPECT_EQ(trace.Count(kFlip + kSurfaceLost), 1u) << "the first flip back finds the primary lost";
     // The surfaces come back lost: the image reloads after its failed blit, and the primary is restored once.
     EXPECT_TRUE(trace.InOrder(
         {kImageBlit + "* = " + kSurfaceLost, kImageLoad + "bitmap", "IDirectDrawSurface::Restore(surface3) = 0x0",
@@ -267,7 +268,7 @@ TEST(FrameCycle, FailedFlipRestoresThePrimaryOnceAndTheNextFrameIsWhole) {
     ASSERT_TRUE(Ended(run, 27));
     const Trace& trace = run.trace;
     const std::vector<std::size_t> flips = trace.FindAll(kFlip);
-    ASSERT_EQ(flips.size(), 6u) << "expected five frames shown and one failed flip";
+    ASSERT_EQ(flips.size(), 5u) << "expected Escape after five flips, the failed one among them";
     EXPECT_EQ(trace.calls[flips[2]], kFlip + kSurfaceLost);
     EXPECT_EQ(trace.calls[flips[2] + 1], "IDirectDrawSurface::Restore(surface1) = 0x0");
     EXPECT_TRUE(Trace::Matches(trace.calls[flips[2] + 2], "PeekMessageA("))
@@ -305,12 +306,21 @@ TEST(FrameCycle, MissingImageLeavesTheFlashAlone) {
     EXPECT_EQ(trace.Count("Rectangle(*, 0, 0, 640, 480) = 1"), 6u);
 }
 
-TEST(Settings, WhatThePlatformSaysReachesStandardErrorAndTheTrace) {
+TEST(Settings, ASettingThatCannotBeReadEndsTheRunBeforeItStarts) {
     const ProgramRun run = RunProgram("2:key=ESCAPE", "TAMBERLYN_WINDOW=fullscreen");
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.output,
+              "tamberlyn: TAMBERLYN_WINDOW=fullscreen: expected desktop, window or mode\n"
+              "tamberlyn: see tamberlyn --help\n");
+    EXPECT_TRUE(run.trace.raw.empty()) << "expected no platform call, got " << run.trace.raw.front();
+}
+
+TEST(Settings, AFailpointThatNeverFiresIsReportedOnStandardErrorAndInTheTrace) {
+    const ProgramRun run = RunProgram("2:key=ESCAPE", "TAMBERLYN_FAIL=LoadImage=0");
     ASSERT_TRUE(Ended(run, 27));
-    const std::string warning = "tamberlyn: ignoring TAMBERLYN_WINDOW=fullscreen";
+    const std::string warning = "tamberlyn: failpoint LoadImage never fired: no call of that name was made";
     EXPECT_NE(run.output.find(warning + "\n"), std::string::npos) << "standard error: " << run.output;
-    EXPECT_EQ(run.trace.Count("# " + warning), 1u) << "expected the warning in the trace";
+    EXPECT_EQ(run.trace.raw.back(), "# " + warning) << "expected the warning last in the trace";
 }
 
 }  // namespace
