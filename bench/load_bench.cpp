@@ -1,7 +1,7 @@
 // load_bench.cpp -- LoadImageA as the system calls it. BM_LoadImage: a 640 x 480 picture of 1, 4 or 8 bits a pixel,
 // each load followed by one of the same picture at 24 bits, so that the column "over 24-bit" compares the two in the
-// same iterations. BM_PeakMemory: the peak resident memory of a fresh process (load_once) loading one file ("peak MiB"),
-// and how far the load raised it ("load MiB").
+// same iterations. BM_PeakMemory: the peak resident memory of a fresh process (load_once) loading one file ("peak
+// MiB"), and how far the load raised it ("load MiB").
 #include "bmp_builder.h"
 
 #include <windows.h>

@@ -19,6 +19,7 @@ add_library(tamberlyn_platform STATIC
     platform/sdl/gdi_calls.cpp
     platform/sdl/gdi_draw.cpp
     platform/sdl/gdi_objects.cpp
+    platform/sdl/indexed_colors.cpp
     platform/sdl/kernel.cpp
     platform/sdl/key_map.cpp
     platform/sdl/keyboard_state.cpp
