@@ -36,7 +36,7 @@ public:
         if (offset > bytes_.size() || count > bytes_.size() - offset || offset + count > failFrom_) {
             return false;
         }
-        std::memcpy(out, bytes_.data() + offset, count);
+        std::copy_n(bytes_.begin() + std::ptrdiff_t(offset), count, out);
         return true;
     }
 
