@@ -15,6 +15,7 @@ set(TAMBERLYN_CORE_SOURCES
     platform/core/gdi_draw.cpp
     platform/core/gdi_objects.cpp
     platform/core/host.cpp
+    platform/core/indexed_colors.cpp
     platform/core/input.cpp
     platform/core/kernel.cpp
     platform/core/key_map.cpp

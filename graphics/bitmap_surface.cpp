@@ -132,5 +132,6 @@ HRESULT StretchBitmapIntoSurface(IDirectDrawSurface* surface, HBITMAP bitmap, in
 
     const HRESULT result = StretchOverSurface(surface, bitmap, memoryDc, srcX, srcY, srcWidth, srcHeight);
     DeleteDC(memoryDc);
-    return result;
+    // Without a memory context nothing was copied, whatever GetDC said.
+    return memoryDc == nullptr && result == DD_OK ? E_FAIL : result;
 }

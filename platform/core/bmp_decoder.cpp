@@ -1,8 +1,10 @@
-// bmp_decoder.cpp -- decodes Windows BMP files held in memory into top-down rows of pixels for LoadImageA.
+// bmp_decoder.cpp -- decodes Windows BMP files for LoadImageA: headers and colour table, then the pixels in pieces.
 #include "bmp_decoder.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <vector>
 
 namespace plat {
 namespace {
@@ -10,9 +12,12 @@ namespace {
 constexpr std::uint64_t kFileHeaderSize = 14;
 constexpr std::int64_t kMaxDimension = 16384;
 constexpr std::int64_t kMaxDecodedBytes = std::int64_t{256} << 20;
+// The pixel data is read in pieces of this size (or of one row, when a row is longer).
+constexpr std::size_t kPieceBytes = 256 * 1024;
 
 constexpr std::uint32_t kCoreHeaderSize = 12;
 constexpr std::uint32_t kInfoHeaderSize = 40;
+constexpr std::uint32_t kLargestHeaderSize = 124;
 
 // biCompression values.
 constexpr std::uint32_t kBiRgb = 0;
@@ -25,12 +30,6 @@ constexpr std::uint32_t kBiAlphaBitFields = 6;
 constexpr std::uint8_t kRleEndOfLine = 0;
 constexpr std::uint8_t kRleEndOfBitmap = 1;
 constexpr std::uint8_t kRleDelta = 2;
-
-struct ColorMasks {
-    std::uint32_t red;
-    std::uint32_t green;
-    std::uint32_t blue;
-};
 
 constexpr ColorMasks kMasks555 = {0x7C00, 0x03E0, 0x001F};
 constexpr ColorMasks kMasks565 = {0xF800, 0x07E0, 0x001F};
@@ -50,6 +49,7 @@ struct BmpHeaders {
     ColorMasks masks = {};           // 16- and 32-bit files; BI_RGB ones get the fixed masks of their depth
     std::uint64_t tableOffset = 0;   // where the colour table starts
     std::uint64_t tableEntries = 0;  // colours the table holds (over 8 bits: only skipped)
+    std::uint64_t colorsRead = 0;    // of those, the ones the pixels can reach: at most 2^bitCount
     std::uint64_t entrySize = 4;     // RGBQUAD, or RGBTRIPLE after a core header
     std::uint64_t pixelOffset = 0;
 };
@@ -132,7 +132,8 @@ bool AreValidMasks(const ColorMasks& masks, int bitCount) {
     return true;
 }
 
-std::optional<BmpHeaders> ReadHeaders(const std::uint8_t* data, std::size_t size) {
+// `data`: the file's first bytes, as many as the largest headers take (or the whole file, if shorter).
+std::optional<BmpHeaders> ReadHeaders(const std::uint8_t* data, std::uint64_t size) {
     if (size < kFileHeaderSize + 4 || data[0] != 'B' || data[1] != 'M') {
         return std::nullopt;
     }
@@ -193,11 +194,9 @@ std::optional<BmpHeaders> ReadHeaders(const std::uint8_t* data, std::size_t size
     headers.tableOffset = kFileHeaderSize + headerSize + maskBytes;
     if (headers.bitCount <= 8) {
         const std::uint64_t fullTable = std::uint64_t{1} << headers.bitCount;
-        if (colorsUsed > fullTable) {
-            return std::nullopt;
-        }
         headers.tableEntries = colorsUsed != 0 ? colorsUsed : fullTable;
-        if (headers.tableOffset + headers.tableEntries * headers.entrySize > size) {
+        headers.colorsRead = std::min(headers.tableEntries, fullTable);
+        if (headers.tableOffset + headers.colorsRead * headers.entrySize > size) {
             return std::nullopt;
         }
     } else {
@@ -226,16 +225,21 @@ PixelLayout ChooseLayout(const BmpHeaders& headers) {
     return PixelLayout::Xrgb8888;
 }
 
-// The colour table; entries the pixel data starts inside of are left black.
-void ReadPalette(const std::uint8_t* data, const BmpHeaders& headers, Palette& palette) {
-    std::uint64_t entries = headers.tableEntries;
+// The colour table's entries the pixels can reach; those the pixel data starts inside of are left black.
+bool ReadPalette(BmpSource& source, const BmpHeaders& headers, Palette& palette) {
+    std::uint64_t entries = headers.colorsRead;
     if (headers.pixelOffset < headers.tableOffset + entries * headers.entrySize) {
         entries = (headers.pixelOffset - headers.tableOffset) / headers.entrySize;
     }
+    std::uint8_t table[256 * 4];
+    if (!source.ReadAt(headers.tableOffset, table, static_cast<std::size_t>(entries * headers.entrySize))) {
+        return false;
+    }
     for (std::uint64_t i = 0; i < entries; ++i) {
-        const std::uint8_t* entry = data + headers.tableOffset + i * headers.entrySize;
+        const std::uint8_t* entry = table + i * headers.entrySize;
         palette.rgb[i] = std::uint32_t{entry[2]} << 16 | std::uint32_t{entry[1]} << 8 | entry[0];
     }
+    return true;
 }
 
 // One colour channel of a bit-field pixel, widened or narrowed to 8 bits.
@@ -262,22 +266,53 @@ private:
     int bits_ = 0;
 };
 
-void DecodeIndexedRow(const std::uint8_t* src, int bitCount, std::int64_t width, std::uint8_t* dst) {
-    const unsigned valueMask = (1u << bitCount) - 1;
-    for (std::int64_t x = 0; x < width; ++x) {
-        const std::int64_t bit = x * bitCount;
-        const int shift = 8 - bitCount - static_cast<int>(bit % 8);
-        dst[x] = static_cast<std::uint8_t>(src[bit / 8] >> shift & valueMask);
+// The pixels of each byte of a 1- or 4-bit row, one a byte, the leftmost (in the high bits) first.
+template <int kBits>
+const std::array<std::array<std::uint8_t, 8 / kBits>, 256>& UnpackedBytes() {
+    static const auto table = [] {
+        std::array<std::array<std::uint8_t, 8 / kBits>, 256> built{};
+        for (int byte = 0; byte < 256; ++byte) {
+            for (int i = 0; i < 8 / kBits; ++i) {
+                built[byte][i] = static_cast<std::uint8_t>(byte >> (8 - kBits * (i + 1)) & ((1 << kBits) - 1));
+            }
+        }
+        return built;
+    }();
+    return table;
+}
+
+template <int kBits>
+void UnpackRow(const std::uint8_t* src, int width, std::uint8_t* dst) {
+    constexpr int kPerByte = 8 / kBits;
+    const auto& unpacked = UnpackedBytes<kBits>();
+    const int whole = width / kPerByte;
+    for (int i = 0; i < whole; ++i) {
+        std::memcpy(dst + i * kPerByte, unpacked[src[i]].data(), kPerByte);
+    }
+    if (width % kPerByte != 0) {
+        std::memcpy(dst + whole * kPerByte, unpacked[src[whole]].data(), static_cast<std::size_t>(width % kPerByte));
     }
 }
 
-void DecodePackedRow(const std::uint8_t* src, const BmpHeaders& headers, PixelLayout layout, std::uint8_t* dst) {
-    const Channel red(headers.masks.red);
-    const Channel green(headers.masks.green);
-    const Channel blue(headers.masks.blue);
-    for (std::int64_t x = 0; x < headers.width; ++x) {
-        const std::uint32_t pixel = headers.bitCount == 16 ? ReadU16(src + 2 * x) : ReadU32(src + 4 * x);
-        switch (layout) {
+void DecodeIndexedRow(const std::uint8_t* src, int bitCount, int width, std::uint8_t* dst) {
+    switch (bitCount) {
+        case 8:
+            std::memcpy(dst, src, static_cast<std::size_t>(width));
+            return;
+        case 4:
+            return UnpackRow<4>(src, width, dst);
+        default:
+            return UnpackRow<1>(src, width, dst);
+    }
+}
+
+void DecodePackedRow(const std::uint8_t* src, const BmpFormat& format, std::uint8_t* dst) {
+    const Channel red(format.storage.masks.red);
+    const Channel green(format.storage.masks.green);
+    const Channel blue(format.storage.masks.blue);
+    for (int x = 0; x < format.width; ++x) {
+        const std::uint32_t pixel = format.fileBitCount == 16 ? ReadU16(src + 2 * x) : ReadU32(src + 4 * x);
+        switch (format.layout) {
             case PixelLayout::Rgb555:
                 WriteU16(dst + 2 * x, pixel & 0x7FFF);
                 break;
@@ -294,44 +329,106 @@ void DecodePackedRow(const std::uint8_t* src, const BmpHeaders& headers, PixelLa
     }
 }
 
-std::uint64_t SourceRowBytes(const BmpHeaders& headers) {
-    return (static_cast<std::uint64_t>(headers.width) * headers.bitCount + 31) / 32 * 4;
+// Bytes a row takes in the file, padding included, and the bytes of it that hold pixels.
+std::uint64_t SourceRowBytes(std::int64_t width, int bitCount) {
+    return (static_cast<std::uint64_t>(width) * bitCount + 31) / 32 * 4;
+}
+std::uint64_t UsedRowBytes(std::int64_t width, int bitCount) {
+    return (static_cast<std::uint64_t>(width) * bitCount + 7) / 8;
 }
 
-void DecodeRows(const std::uint8_t* src, const BmpHeaders& headers, DecodedBmp& image) {
-    const std::uint64_t rowBytes = SourceRowBytes(headers);
-    for (std::int64_t row = 0; row < headers.height; ++row) {
-        const std::uint8_t* srcRow = src + row * rowBytes;
-        const std::int64_t dstRowIndex = headers.topDown ? row : headers.height - 1 - row;
-        std::uint8_t* dstRow = image.pixels.data() + dstRowIndex * image.pitch;
-        if (image.layout == PixelLayout::Indexed8) {
-            DecodeIndexedRow(srcRow, headers.bitCount, headers.width, dstRow);
-        } else if (image.layout == PixelLayout::Rgb888) {
-            std::memcpy(dstRow, srcRow, static_cast<std::size_t>(headers.width * 3));
+// The pixel data front to back, through a buffer of one piece.
+class PixelStream {
+public:
+    // `offset`: inside the file. `largestRead`: the most any one Next asks for.
+    PixelStream(BmpSource& source, std::uint64_t offset, std::size_t largestRead)
+        : source_(source),
+          next_(offset),
+          buffer_(static_cast<std::size_t>(
+              std::min<std::uint64_t>(std::max(kPieceBytes, largestRead), source.Size() - offset))) {}
+
+    // Up to `count` further bytes (fewer only where the file ends); `data` points at them until the next call.
+    std::size_t Next(std::size_t count, const std::uint8_t*& data) {
+        if (filled_ - start_ < count) {
+            Refill();
+        }
+        const std::size_t given = std::min(count, filled_ - start_);
+        data = buffer_.data() + start_;
+        start_ += given;
+        return given;
+    }
+
+    // The source failed to give bytes it holds.
+    bool Failed() const { return failed_; }
+
+private:
+    void Refill() {
+        const std::size_t kept = filled_ - start_;
+        std::memmove(buffer_.data(), buffer_.data() + start_, kept);
+        const auto wanted =
+            static_cast<std::size_t>(std::min<std::uint64_t>(buffer_.size() - kept, source_.Size() - next_));
+        start_ = 0;
+        filled_ = kept;
+        if (wanted == 0 || failed_) {
+            return;
+        }
+        if (!source_.ReadAt(next_, buffer_.data() + kept, wanted)) {
+            failed_ = true;
+            return;
+        }
+        next_ += wanted;
+        filled_ += wanted;
+    }
+
+    BmpSource& source_;
+    std::uint64_t next_;  // the file offset after the buffered bytes
+    std::vector<std::uint8_t> buffer_;
+    std::size_t start_ = 0;   // the first byte not yet given
+    std::size_t filled_ = 0;  // bytes of the buffer holding data
+    bool failed_ = false;
+};
+
+// Uncompressed rows; the last one in the file may lack its padding.
+bool DecodeRows(PixelStream& stream, const BmpFormat& format, std::uint8_t* rows, int pitch) {
+    const auto rowBytes = static_cast<std::size_t>(SourceRowBytes(format.width, format.fileBitCount));
+    const auto usedBytes = static_cast<std::size_t>(UsedRowBytes(format.width, format.fileBitCount));
+    for (int row = 0; row < format.height; ++row) {
+        const std::uint8_t* src = nullptr;
+        if (stream.Next(rowBytes, src) < usedBytes) {
+            return false;
+        }
+        const int dstRowIndex = format.storage.topDown ? row : format.height - 1 - row;
+        std::uint8_t* dstRow = rows + static_cast<std::ptrdiff_t>(dstRowIndex) * pitch;
+        if (format.layout == PixelLayout::Indexed8) {
+            DecodeIndexedRow(src, format.fileBitCount, format.width, dstRow);
+        } else if (format.layout == PixelLayout::Rgb888) {
+            std::memcpy(dstRow, src, usedBytes);
         } else {
-            DecodePackedRow(srcRow, headers, image.layout, dstRow);
+            DecodePackedRow(src, format, dstRow);
         }
     }
+    return true;
 }
 
 // The position RLE codes write at, moving from the bottom row up; whatever falls outside the image is dropped.
 class RleCursor {
 public:
-    explicit RleCursor(DecodedBmp& image) : image_(image) {}
+    RleCursor(std::uint8_t* rows, int pitch, int width, int height)
+        : rows_(rows), pitch_(pitch), width_(width), height_(height) {}
 
-    bool PastImage() const { return row_ >= image_.height; }
+    bool PastImage() const { return row_ >= height_; }
 
     void Put(std::uint8_t index) {
-        if (column_ < image_.width && !PastImage()) {
-            image_.pixels[Offset()] = index;
+        if (column_ < width_ && !PastImage()) {
+            rows_[Offset()] = index;
         }
         ++column_;
     }
 
     // `count` pixels alternating between `first` and `second`.
     void PutRun(int count, std::uint8_t first, std::uint8_t second) {
-        const std::int64_t visible = PastImage() ? 0 : std::clamp<std::int64_t>(image_.width - column_, 0, count);
-        std::uint8_t* dst = image_.pixels.data() + (visible > 0 ? Offset() : 0);
+        const std::int64_t visible = PastImage() ? 0 : std::clamp<std::int64_t>(width_ - column_, 0, count);
+        std::uint8_t* dst = rows_ + (visible > 0 ? Offset() : 0);
         for (std::int64_t i = 0; i < visible; ++i) {
             dst[i] = i % 2 == 0 ? first : second;
         }
@@ -349,36 +446,34 @@ public:
     }
 
 private:
-    std::size_t Offset() const { return static_cast<std::size_t>((image_.height - 1 - row_) * image_.pitch + column_); }
+    std::size_t Offset() const { return static_cast<std::size_t>((height_ - 1 - row_) * pitch_ + column_); }
 
-    DecodedBmp& image_;
+    std::uint8_t* rows_;
+    std::int64_t pitch_;
+    std::int64_t width_;
+    std::int64_t height_;
     std::int64_t column_ = 0;
     std::int64_t row_ = 0;  // counted from the bottom
 };
 
-// Absolute run: `count` literal pixels, stored in whole 16-bit words. Returns the bytes the run takes.
-std::size_t DecodeAbsoluteRun(const std::uint8_t* stream, std::size_t available, int count, bool fourBit,
-                              RleCursor& cursor) {
-    const std::size_t bytes = fourBit ? (count + 1) / 2 : count;
+// Absolute run: `count` literal pixels of which `available` bytes are there.
+void DecodeAbsoluteRun(const std::uint8_t* run, std::size_t available, int count, bool fourBit, RleCursor& cursor) {
     for (int i = 0; i < count; ++i) {
         const std::size_t byteIndex = fourBit ? i / 2 : i;
         if (byteIndex >= available) {
             break;
         }
-        const std::uint8_t byte = stream[byteIndex];
+        const std::uint8_t byte = run[byteIndex];
         cursor.Put(!fourBit ? byte : i % 2 == 0 ? byte >> 4 : byte & 0x0F);
     }
-    return bytes + bytes % 2;
 }
 
 // BI_RLE8 and BI_RLE4 streams. A stream that runs out before its end-of-bitmap code leaves the rest at index 0.
-void DecodeRle(const std::uint8_t* stream, std::size_t size, bool fourBit, DecodedBmp& image) {
-    RleCursor cursor(image);
-    std::size_t pos = 0;
-    while (!cursor.PastImage() && size - pos >= 2) {
-        const std::uint8_t count = stream[pos];
-        const std::uint8_t value = stream[pos + 1];
-        pos += 2;
+void DecodeRle(PixelStream& stream, bool fourBit, RleCursor& cursor) {
+    const std::uint8_t* code = nullptr;
+    while (!cursor.PastImage() && stream.Next(2, code) == 2) {
+        const std::uint8_t count = code[0];
+        const std::uint8_t value = code[1];
         if (count > 0) {
             cursor.PutRun(count, fourBit ? value >> 4 : value, fourBit ? value & 0x0F : value);
         } else if (value == kRleEndOfLine) {
@@ -386,24 +481,30 @@ void DecodeRle(const std::uint8_t* stream, std::size_t size, bool fourBit, Decod
         } else if (value == kRleEndOfBitmap) {
             return;
         } else if (value == kRleDelta) {
-            if (size - pos < 2) {
+            const std::uint8_t* move = nullptr;
+            if (stream.Next(2, move) < 2) {
                 return;
             }
-            cursor.Move(stream[pos], stream[pos + 1]);
-            pos += 2;
+            cursor.Move(move[0], move[1]);
         } else {
-            pos = std::min(size, pos + DecodeAbsoluteRun(stream + pos, size - pos, value, fourBit, cursor));
+            // The run's pixels, stored in whole 16-bit words.
+            const std::size_t bytes = fourBit ? (value + 1) / 2 : value;
+            const std::uint8_t* run = nullptr;
+            const std::size_t available = stream.Next(bytes + bytes % 2, run);
+            DecodeAbsoluteRun(run, available, value, fourBit, cursor);
         }
     }
 }
 
 }  // namespace
 
-std::optional<DecodedBmp> DecodeBmp(const std::uint8_t* data, std::size_t size) {
-    if (data == nullptr) {
+std::optional<BmpFormat> ReadBmpFormat(BmpSource& source) {
+    const std::uint64_t size = source.Size();
+    std::uint8_t prefix[kFileHeaderSize + kLargestHeaderSize] = {};
+    if (!source.ReadAt(0, prefix, static_cast<std::size_t>(std::min<std::uint64_t>(size, sizeof prefix)))) {
         return std::nullopt;
     }
-    const std::optional<BmpHeaders> headers = ReadHeaders(data, size);
+    const std::optional<BmpHeaders> headers = ReadHeaders(prefix, size);
     if (!headers) {
         return std::nullopt;
     }
@@ -413,27 +514,37 @@ std::optional<DecodedBmp> DecodeBmp(const std::uint8_t* data, std::size_t size) 
         return std::nullopt;
     }
     const bool rle = IsRle(headers->compression);
-    if (!rle && SourceRowBytes(*headers) * headers->height > size - headers->pixelOffset) {
+    const std::uint64_t pixelBytes = SourceRowBytes(headers->width, headers->bitCount) * (headers->height - 1) +
+                                     UsedRowBytes(headers->width, headers->bitCount);
+    if (!rle && pixelBytes > size - headers->pixelOffset) {
         return std::nullopt;
     }
 
-    DecodedBmp image;
-    image.width = static_cast<int>(headers->width);
-    image.height = static_cast<int>(headers->height);
-    image.fileBitCount = headers->bitCount;
-    image.layout = layout;
-    image.pitch = static_cast<int>(pitch);
-    image.pixels.assign(static_cast<std::size_t>(pitch * headers->height), 0);
-    if (layout == PixelLayout::Indexed8) {
-        ReadPalette(data, *headers, image.palette);
+    BmpFormat format;
+    format.width = static_cast<int>(headers->width);
+    format.height = static_cast<int>(headers->height);
+    format.fileBitCount = headers->bitCount;
+    format.layout = layout;
+    format.storage = {headers->compression, headers->topDown, headers->masks, headers->pixelOffset};
+    if (layout == PixelLayout::Indexed8 && !ReadPalette(source, *headers, format.palette)) {
+        return std::nullopt;
     }
-    const std::uint8_t* pixelData = data + headers->pixelOffset;
-    if (rle) {
-        DecodeRle(pixelData, size - headers->pixelOffset, headers->compression == kBiRle4, image);
-    } else {
-        DecodeRows(pixelData, *headers, image);
+    return format;
+}
+
+bool DecodeBmpPixels(BmpSource& source, const BmpFormat& format, std::uint8_t* rows, int pitch) {
+    const std::uint64_t pixelOffset = format.storage.pixelOffset;
+    if (pixelOffset >= source.Size()) {
+        return false;
     }
-    return image;
+    const auto rowBytes = static_cast<std::size_t>(SourceRowBytes(format.width, format.fileBitCount));
+    PixelStream stream(source, pixelOffset, rowBytes);
+    if (IsRle(format.storage.compression)) {
+        RleCursor cursor(rows, pitch, format.width, format.height);
+        DecodeRle(stream, format.storage.compression == kBiRle4, cursor);
+        return !stream.Failed();
+    }
+    return DecodeRows(stream, format, rows, pitch);
 }
 
 }  // namespace plat

@@ -1,11 +1,13 @@
 // canvas.cpp -- pixel blocks over pixman: layouts, colour mapping, fills and nearest-neighbour copies.
 #include "canvas.h"
 
+#include "indexed_colors.h"
+
 #include <algorithm>
 #include <cassert>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
-#include <new>
 
 namespace plat {
 namespace {
@@ -62,42 +64,6 @@ int Distance(Rgb a, Rgb b) {
     const int dg = a.g - b.g;
     const int db = a.b - b.b;
     return dr * dr + dg * dg + db * db;
-}
-
-// The lowest index among the palette's entries nearest to `color`.
-int NearestIndex(const Palette& palette, Rgb color) {
-    int best = 0;
-    int bestDistance = INT_MAX;
-    for (int i = 0; i < 256 && bestDistance != 0; ++i) {
-        const int distance = Distance(FromPaletteEntry(palette.rgb[i]), color);
-        if (distance < bestDistance) {
-            best = i;
-            bestDistance = distance;
-        }
-    }
-    return best;
-}
-
-// pixman's table for a c8 image: the colours, and for each 15-bit colour (pixman cuts colours to r5 g5 b5) the
-// nearest palette index, the lowest on ties. A plain search: about 10 ms, once for each 8-bit palette loaded.
-void BuildIndexedTable(const Palette& palette, pixman_indexed_t& table) {
-    table.color = TRUE;
-    for (int i = 0; i < 256; ++i) {
-        table.rgba[i] = 0xFF000000u | (palette.rgb[i] & 0xFFFFFF);
-    }
-    for (std::uint32_t color = 0; color < 32768; ++color) {
-        const Rgb rgb{Expand5(color >> 10), Expand5((color >> 5) & 31), Expand5(color & 31)};
-        table.ent[color] = static_cast<pixman_index_type>(NearestIndex(palette, rgb));
-    }
-}
-
-const pixman_indexed_t& DefaultIndexedTable() {
-    static const pixman_indexed_t* const table = [] {
-        auto* built = new pixman_indexed_t;
-        BuildIndexedTable(DefaultPalette(), *built);
-        return built;
-    }();
-    return *table;
 }
 
 std::uint32_t LoadPixel(const std::uint8_t* at, int bitsPerPixel) {
@@ -409,6 +375,20 @@ int BitsPerPixel(PixelLayout layout) {
     return 32;
 }
 
+int NearestIndex(const Palette& palette, COLORREF color) {
+    const Rgb wanted = FromColorRef(color);
+    int best = 0;
+    int bestDistance = INT_MAX;
+    for (int i = 0; i < 256 && bestDistance != 0; ++i) {
+        const int distance = Distance(FromPaletteEntry(palette.rgb[i]), wanted);
+        if (distance < bestDistance) {
+            best = i;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
 const Palette& DefaultPalette() {
     static const Palette palette = [] {
         Palette built{};
@@ -436,22 +416,16 @@ Canvas::Canvas(int width, int height, PixelLayout layout, const Palette* palette
     if (bytes > kMaxPixelBytes) {
         return;
     }
-    bits_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(bytes)]());
+    // calloc: large blocks come straight from the system already zero, and stay untouched until written.
+    bits_.reset(static_cast<std::uint8_t*>(std::calloc(static_cast<std::size_t>(bytes), 1)));
     if (!bits_) {
         return;
     }
     if (layout == PixelLayout::Indexed8) {
-        indexed_.reset(new (std::nothrow) pixman_indexed_t);
-        if (!indexed_) {
-            bits_.reset();
-            return;
-        }
-        if (palette && std::memcmp(palette, &palette_, sizeof(Palette)) != 0) {
+        if (palette) {
             palette_ = *palette;
-            BuildIndexedTable(palette_, *indexed_);
-        } else {
-            *indexed_ = DefaultIndexedTable();
         }
+        indexed_ = SharedIndexedColors(palette_);
     }
     image_ = pixman_image_create_bits(PixmanFormat(layout), width, height,
                                       reinterpret_cast<std::uint32_t*>(bits_.get()), pitch);
@@ -460,7 +434,7 @@ Canvas::Canvas(int width, int height, PixelLayout layout, const Palette* palette
         indexed_.reset();
         return;
     }
-    pixman_image_set_indexed(image_, indexed_.get());
+    pixman_image_set_indexed(image_, indexed_ ? &indexed_->table : nullptr);
     pixman_image_set_filter(image_, PIXMAN_FILTER_NEAREST, nullptr, 0);
     width_ = width;
     height_ = height;
@@ -473,6 +447,10 @@ Canvas::~Canvas() {
     }
 }
 
+void Canvas::FreeBits::operator()(std::uint8_t* bits) const {
+    std::free(bits);
+}
+
 const Palette& Canvas::Colors() const {
     return palette_;
 }
@@ -481,7 +459,7 @@ std::uint32_t Canvas::MapColor(COLORREF color) const {
     const Rgb c = FromColorRef(color);
     switch (layout_) {
         case PixelLayout::Indexed8:
-            return static_cast<std::uint32_t>(NearestIndex(palette_, c));
+            return static_cast<std::uint32_t>(NearestIndex(palette_, color));
         case PixelLayout::Rgb555:
             return static_cast<std::uint32_t>(((c.r >> 3) << 10) | ((c.g >> 3) << 5) | (c.b >> 3));
         case PixelLayout::Rgb565:
@@ -527,6 +505,12 @@ void Canvas::Clear() {
     }
 }
 
+void Canvas::PrepareColorConversion() {
+    if (indexed_) {
+        BuildNearestColors(*indexed_);
+    }
+}
+
 void FillRect(Canvas& canvas, const RECT& rect, std::uint32_t pixel) {
     const int left = static_cast<int>(std::max<LONG>(rect.left, 0));
     const int top = static_cast<int>(std::max<LONG>(rect.top, 0));
@@ -568,7 +552,10 @@ void StretchCopy(Canvas& dst, const RECT& dstRect, const Canvas& src, const RECT
     if (dst.Layout() == PixelLayout::Indexed8 && SameRawColors(dst, src)) {
         // A round trip through colours could merge near-identical entries.
         CopyIndices(dst, src, x, y);
-    } else if (x.Scaled() || y.Scaled()) {
+        return;
+    }
+    dst.PrepareColorConversion();
+    if (x.Scaled() || y.Scaled()) {
         CompositeScaled(dst, src, x, y);
     } else {
         CompositeUnscaled(dst, src, x, y);

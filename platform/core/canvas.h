@@ -29,10 +29,16 @@ struct Palette {
 // The fixed palette of the 8-bit display mode: 3 bits red, 3 green, 2 blue.
 const Palette& DefaultPalette();
 
+// The lowest index among the palette's entries nearest to `color` (0x00BBGGRR).
+int NearestIndex(const Palette& palette, COLORREF color);
+
+struct IndexedColors;
+
 class Canvas {
 public:
-    // Zero-filled pixels, rows top-down, pitch a multiple of 4. `palette` is copied (Indexed8 only;
-    // null there means DefaultPalette()). Check Valid(): allocation of absurd sizes fails, leaving a 0 x 0 canvas.
+    // Zero-filled pixels, rows top-down, pitch a multiple of 4; memory the pixels never write to stays untouched.
+    // `palette` is copied (Indexed8 only; null there means DefaultPalette()). Check Valid(): allocation of absurd
+    // sizes fails, leaving a 0 x 0 canvas.
     Canvas(int width, int height, PixelLayout layout, const Palette* palette = nullptr);
     ~Canvas();
     Canvas(const Canvas&) = delete;
@@ -59,14 +65,20 @@ public:
     // Frees the pixels' contents as a lost DirectDraw surface does (zeroed).
     void Clear();
 
+    // Before colours are converted into this 8-bit canvas: pixman then needs the palette's nearest-colour table.
+    void PrepareColorConversion();
+
 private:
     int width_;
     int height_;
     int pitch_;
     PixelLayout layout_;
     Palette palette_;
-    std::unique_ptr<std::uint8_t[]> bits_;
-    std::unique_ptr<pixman_indexed_t> indexed_;
+    struct FreeBits {
+        void operator()(std::uint8_t* bits) const;
+    };
+    std::unique_ptr<std::uint8_t, FreeBits> bits_;
+    std::shared_ptr<IndexedColors> indexed_;  // Indexed8 only
     pixman_image_t* image_ = nullptr;
 };
 
@@ -77,7 +89,8 @@ void FillRect(Canvas& canvas, const RECT& rect, std::uint32_t pixel);
 // Destination pixels outside `dst` are skipped without changing the mapping; source pixels outside `src` read
 // as black. Empty or inverted rectangles copy nothing (nor do ones over 2^30 pixels on a side). Between 8-bit
 // canvases with equal palettes indices copy as they are. Onto other 8-bit canvases a colour becomes the palette
-// entry nearest to it cut to 5 bits a channel (pixman's table), where MapColor looks at all 8 bits.
+// entry nearest to it cut to 5 bits a channel (pixman's table, built for the palette on the first such copy),
+// where MapColor looks at all 8 bits.
 void StretchCopy(Canvas& dst, const RECT& dstRect, const Canvas& src, const RECT& srcRect);
 
 }  // namespace plat

@@ -4,41 +4,81 @@
 #include "gdi_objects.h"
 #include "relay.h"
 
-#include <cstdio>
-#include <cstring>
+#include <cerrno>
+#include <cstdint>
 #include <memory>
-#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace plat;
 
 namespace {
 
-// Larger files cannot hold an image this layer accepts (at most 256 MiB of pixels).
-constexpr long kLargestFile = 300L * 1024 * 1024;
+// A bigger file is refused, which bounds the time an RLE stream of no-ops can take.
+constexpr std::uint64_t kLargestFile = std::uint64_t{300} << 20;
 
-bool ReadFile(const char* path, std::vector<std::uint8_t>* contents) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path, "rb"), std::fclose);
-    if (!file || std::fseek(file.get(), 0, SEEK_END) != 0) {
-        return false;
+// A regular file, read where the decoder asks. Anything else (a FIFO, a device, a folder) is refused when opened:
+// O_NONBLOCK keeps opening a FIFO with no writer from waiting for one, and the type is checked on what was opened.
+class FileSource : public BmpSource {
+public:
+    static std::unique_ptr<FileSource> Open(const char* path) {
+        const int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (descriptor < 0) {
+            return nullptr;
+        }
+        auto file = std::unique_ptr<FileSource>(new FileSource(descriptor));
+        struct stat status {};
+        if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size <= 0 ||
+            std::uint64_t(status.st_size) > kLargestFile) {
+            return nullptr;
+        }
+        file->size_ = std::uint64_t(status.st_size);
+        return file;
     }
-    const long size = std::ftell(file.get());
-    if (size <= 0 || size > kLargestFile || std::fseek(file.get(), 0, SEEK_SET) != 0) {
-        return false;
-    }
-    contents->resize(static_cast<std::size_t>(size));
-    return std::fread(contents->data(), 1, contents->size(), file.get()) == contents->size();
-}
 
-std::unique_ptr<Canvas> ToCanvas(const DecodedBmp& image) {
-    auto canvas = std::make_unique<Canvas>(image.width, image.height, image.layout, &image.palette);
-    if (!canvas->Valid()) {
+    ~FileSource() override { close(descriptor_); }
+    FileSource(const FileSource&) = delete;
+    FileSource& operator=(const FileSource&) = delete;
+
+    std::uint64_t Size() const override { return size_; }
+
+    bool ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t count) override {
+        while (count > 0) {
+            const ssize_t got = pread(descriptor_, out, count, off_t(offset));
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            if (got <= 0) {
+                return false;
+            }
+            out += got;
+            offset += std::uint64_t(got);
+            count -= std::size_t(got);
+        }
+        return true;
+    }
+
+private:
+    explicit FileSource(int descriptor) : descriptor_(descriptor) {}
+
+    int descriptor_;
+    std::uint64_t size_ = 0;
+};
+
+// The file's pixels decoded straight into the canvas the bitmap will own.
+std::unique_ptr<Canvas> DecodeFile(const char* path, int& fileBitCount) {
+    const std::unique_ptr<FileSource> file = FileSource::Open(path);
+    const std::optional<BmpFormat> format = file ? ReadBmpFormat(*file) : std::nullopt;
+    if (!format) {
         return nullptr;
     }
-    const std::size_t rowBytes = std::min<std::size_t>(canvas->Pitch(), image.pitch);
-    for (int y = 0; y < image.height; ++y) {
-        std::memcpy(canvas->Bits() + std::size_t(y) * canvas->Pitch(),
-                    image.pixels.data() + std::size_t(y) * image.pitch, rowBytes);
+    auto canvas = std::make_unique<Canvas>(format->width, format->height, format->layout, &format->palette);
+    if (!canvas->Valid() || !DecodeBmpPixels(*file, *format, canvas->Bits(), canvas->Pitch())) {
+        return nullptr;
     }
+    fileBitCount = format->fileBitCount;
     return canvas;
 }
 
@@ -53,16 +93,9 @@ std::unique_ptr<Canvas> Converted(const Canvas& source, int width, int height, P
 }
 
 HANDLE LoadBitmapFile(const char* path, int width, int height, UINT flags) {
-    std::vector<std::uint8_t> contents;
     const bool resourceNumber = reinterpret_cast<std::uintptr_t>(path) < 0x10000;
-    if (resourceNumber || !ReadFile(path, &contents)) {
-        return nullptr;
-    }
-    const std::optional<DecodedBmp> image = DecodeBmp(contents.data(), contents.size());
-    if (!image) {
-        return nullptr;
-    }
-    std::unique_ptr<Canvas> canvas = ToCanvas(*image);
+    int fileBitCount = 0;
+    std::unique_ptr<Canvas> canvas = resourceNumber ? nullptr : DecodeFile(path, fileBitCount);
     if (!canvas) {
         return nullptr;
     }
@@ -79,7 +112,7 @@ HANDLE LoadBitmapFile(const char* path, int width, int height, UINT flags) {
     }
     auto bitmap = std::make_unique<gdi::Bitmap>();
     // A DIB section keeps the file's depth; 1- and 4-bit pixels are held here one byte each.
-    bitmap->bitsPixel = dibSection ? image->fileBitCount : canvas->BitsPerPixel();
+    bitmap->bitsPixel = dibSection ? fileBitCount : canvas->BitsPerPixel();
     bitmap->dibSection = dibSection;
     bitmap->canvas = std::move(canvas);
     return gdi::Add(std::move(bitmap), "bitmap");

@@ -120,6 +120,7 @@ typedef struct _DDPIXELFORMAT {
     };
 } DDPIXELFORMAT, *LPDDPIXELFORMAT;
 
+// 108 bytes on a 32-bit host; lpSurface makes it larger on a 64-bit one.
 typedef struct _DDSURFACEDESC {
     DWORD dwSize;
     DWORD dwFlags;
@@ -146,6 +147,7 @@ typedef struct _DDSURFACEDESC {
     DDSCAPS ddsCaps;
 } DDSURFACEDESC, *LPDDSURFACEDESC;
 
+// 100 bytes on a 32-bit host; the surface pointers make it larger on a 64-bit one.
 typedef struct _DDBLTFX {
     DWORD dwSize;
     DWORD dwDDFX;

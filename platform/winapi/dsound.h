@@ -33,6 +33,7 @@ typedef struct tWAVEFORMATEX {
     WORD cbSize;
 } WAVEFORMATEX, *LPWAVEFORMATEX;
 
+// 36 bytes on a 32-bit host; lpwfxFormat makes it larger on a 64-bit one.
 typedef struct _DSBUFFERDESC {
     DWORD dwSize;
     DWORD dwFlags;

@@ -1,5 +1,7 @@
 // windows.h -- the Win32 subset Tamberlyn calls, for hosts without Windows.
-// Types, names and values are the SDK's; LONG and DWORD stay 32-bit on every host.
+// Types, names and values are the SDK's; LONG and DWORD stay 32-bit on every host. Records that hold pointers or
+// handles (BITMAP, MSG, DDSURFACEDESC, DSBUFFERDESC, ...) take the host's size on a 64-bit build, as they do on
+// 64-bit Windows; the 32-bit sizes are checked in the Windows build.
 #pragma once
 
 #include <cstddef>
@@ -240,6 +242,7 @@ typedef struct tagMSG {
 #define CLR_INVALID 0xFFFFFFFF
 #define HGDI_ERROR ((HGDIOBJ)(std::intptr_t)-1)
 
+// 24 bytes on a 32-bit host, 32 on a 64-bit one (bmBits).
 typedef struct tagBITMAP {
     LONG bmType;
     LONG bmWidth;

@@ -250,6 +250,58 @@ TEST_F(LoadImageTest, TopDownCoreAndLargeHeaderFilesDecode) {
     ExpectImage("124-byte header 4-bit", v5, [](int x, int y) { return IndexedColor(4, x, y); });
 }
 
+TEST_F(LoadImageTest, ColourCountsAboveTheDepthUseTheFirstEntries) {
+    // biClrUsed beyond 2^bitCount: the table holds that many entries, the pixels reach the first 2^bitCount. With
+    // bfOffBits 0 the pixels follow the whole table.
+    const struct {
+        int bitCount;
+        std::uint32_t colorsUsed;
+        bool offBitsZero;
+    } cases[] = {{1, 3, false}, {4, 20, false}, {8, 300, false}, {1, 3, true}, {4, 20, true}, {8, 300, true}};
+    for (const auto& c : cases) {
+        const std::string name = std::to_string(c.bitCount) + "-bit, " + std::to_string(c.colorsUsed) + " colours" +
+                                 (c.offBitsZero ? ", bfOffBits 0" : "");
+        bmptest::BmpParts parts = Indexed(c.bitCount);
+        parts.colorsUsed = c.colorsUsed;
+        parts.colors = Table(int(c.colorsUsed));
+        if (c.offBitsZero) {
+            parts.offBits = 0;
+        }
+        std::function<COLORREF(int, int)> expected = [&](int x, int y) { return IndexedColor(c.bitCount, x, y); };
+        const std::vector<std::uint8_t> file = bmptest::BuildBmp(parts);
+        if (OnWine() && c.offBitsZero && c.colorsUsed > 256) {
+            // Wine's LoadImageA looks for the pixels after at most 256 entries, so it takes the table's last
+            // entries for pixels (8-bit rows of 5 pixels: 8 bytes).
+            expected = [&](int x, int y) {
+                return ColorOf(TableColor(file.at(14 + 40 + 256 * 4 + std::size_t(kHeight - 1 - y) * 8 + x)));
+            };
+        }
+        ExpectImage(name, parts, expected);
+    }
+}
+
+TEST_F(LoadImageTest, FileEndingInsideTheLastRowsPaddingLoads) {
+    // Some writers size the file without the padding of its last row; the pixels are all there.
+    for (const int bitCount : {1, 4, 8, 16, 24}) {
+        bmptest::BmpParts parts = bitCount <= 8 ? Indexed(bitCount) : bmptest::BmpParts{};
+        parts.width = kWidth;
+        parts.height = kHeight;
+        parts.bitCount = std::uint16_t(bitCount);
+        std::function<COLORREF(int, int)> expected = [&](int x, int y) { return IndexedColor(bitCount, x, y); };
+        if (bitCount == 16) {
+            parts.pixels = BottomUp(MakeGrid(Pixel555), 16);
+            expected = Color555;
+        } else if (bitCount == 24) {
+            parts.pixels = BottomUp(MakeGrid(Rgb24), 24);
+            expected = [](int x, int y) { return ColorOf(Rgb24(x, y)); };
+        }
+        const std::size_t rowBytes = (kWidth * bitCount + 31) / 32 * 4;
+        const std::size_t lastRowUsed = (kWidth * bitCount + 7) / 8;
+        parts.pixels.resize(parts.pixels.size() - rowBytes + lastRowUsed);
+        ExpectImage(std::to_string(bitCount) + "-bit without the last padding", parts, expected);
+    }
+}
+
 TEST_F(LoadImageTest, MissingFilesAndResourcesGiveNull) {
     EXPECT_EQ(nullptr, Load(FilePath("missing.bmp"))) << "missing file";
     EXPECT_EQ(nullptr, LoadImageA(GetModuleHandleA(nullptr), "TAMBERLYN_NO_SUCH_BITMAP", IMAGE_BITMAP, 0, 0,
@@ -283,8 +335,8 @@ TEST_F(LoadImageTest, MalformedFilesGiveNull) {
         p.compression = 1;
         p.bitCount = 4;
     });
-    add("300 colours in an 8-bit table", WineGives::Bitmap, [](auto& p) { p.colorsUsed = 300; });
     add("pixels cut short", WineGives::Bitmap, [](auto& p) { p.pixels.resize(p.pixels.size() / 2); });
+    add("the last pixel's byte missing", WineGives::Bitmap, [](auto& p) { p.pixels.resize(p.pixels.size() - 4); });
     add("pixels beyond the end", WineGives::Crash, [](auto& p) { p.offBits = 4096; });
     for (const Case& c : cases) {
         if (OnWine() && c.wine == WineGives::Crash) {

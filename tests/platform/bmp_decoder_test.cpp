@@ -18,16 +18,61 @@ namespace {
 
 using bmptest::BmpParts;
 using bmptest::BuildBmp;
-using plat::DecodedBmp;
 using plat::PixelLayout;
 using Values = std::vector<std::uint32_t>;
 
 constexpr std::uint32_t kBiRle8 = 1, kBiRle4 = 2, kBiBitFields = 3, kBiAlphaBitFields = 6;
 
-// Decodes an exact-size copy of `file`, so that ASan sees any read past its end.
+// An exact-size copy of a file, so that ASan sees any read past its end. Reads fail from `failFrom` on, as when
+// a file shrinks while it is read.
+class MemorySource : public plat::BmpSource {
+public:
+    explicit MemorySource(const std::vector<std::uint8_t>& file, std::uint64_t failFrom = UINT64_MAX)
+        : bytes_(file), failFrom_(failFrom) {}
+
+    std::uint64_t Size() const override { return bytes_.size(); }
+
+    bool ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t count) override {
+        if (offset > bytes_.size() || count > bytes_.size() - offset || offset + count > failFrom_) {
+            return false;
+        }
+        std::copy_n(bytes_.begin() + std::ptrdiff_t(offset), count, out);
+        return true;
+    }
+
+private:
+    const std::vector<std::uint8_t> bytes_;
+    std::uint64_t failFrom_;
+};
+
+// What the decoder gives: the format, and the pixels in rows of whole words as a canvas holds them.
+struct DecodedBmp {
+    int width;
+    int height;
+    int fileBitCount;
+    PixelLayout layout;
+    plat::Palette palette;
+    int pitch;
+    std::vector<std::uint8_t> pixels;
+};
+
+std::optional<DecodedBmp> Decode(plat::BmpSource& source) {
+    const std::optional<plat::BmpFormat> format = plat::ReadBmpFormat(source);
+    if (!format) {
+        return std::nullopt;
+    }
+    const int pitch = (format->width * plat::BitsPerPixel(format->layout) / 8 + 3) / 4 * 4;
+    DecodedBmp image{format->width, format->height, format->fileBitCount, format->layout, format->palette, pitch, {}};
+    image.pixels.assign(std::size_t(pitch) * std::size_t(format->height), 0);
+    if (!plat::DecodeBmpPixels(source, *format, image.pixels.data(), pitch)) {
+        return std::nullopt;
+    }
+    return image;
+}
+
 std::optional<DecodedBmp> Decode(const std::vector<std::uint8_t>& file) {
-    const std::vector<std::uint8_t> exact(file);
-    return plat::DecodeBmp(exact.data(), exact.size());
+    MemorySource source(file);
+    return Decode(source);
 }
 
 // The raw pixel at (x, y) counted from the top, little-endian as the layouts are (Xrgb8888 gives 0xXXRRGGBB).
@@ -38,14 +83,13 @@ std::uint32_t PixelAt(const DecodedBmp& image, int x, int y) {
     return value;
 }
 
-// What any decoded image must be, whatever the file: sane sides, rows of whole words holding the pixels.
+// What any decoded image must be, whatever the file: sane sides, at most 256 MiB of pixels.
 ::testing::AssertionResult WellFormed(const DecodedBmp& image) {
-    if (image.width <= 0 || image.width > 16384 || image.height <= 0 || image.height > 16384 || image.pitch % 4 != 0 ||
-        image.pitch < image.width * plat::BitsPerPixel(image.layout) / 8 ||
-        image.pixels.size() != std::size_t(image.pitch) * std::size_t(image.height)) {
-        return ::testing::AssertionFailure() << "expected 1..16384 pixels a side and pitch x height bytes in rows of "
-                                                "whole words, got " << image.width << " x " << image.height
-                                             << ", pitch " << image.pitch << ", " << image.pixels.size() << " bytes";
+    if (image.width <= 0 || image.width > 16384 || image.height <= 0 || image.height > 16384 ||
+        image.pixels.size() > std::size_t{256} << 20) {
+        return ::testing::AssertionFailure() << "expected 1..16384 pixels a side and at most 256 MiB, got "
+                                             << image.width << " x " << image.height << ", " << image.pixels.size()
+                                             << " bytes";
     }
     return ::testing::AssertionSuccess();
 }
@@ -136,6 +180,13 @@ std::vector<Variant> Variants() {
          L::Indexed8, {{0, 0, 1}, {2, 2, 255}}, {{255, 0, 0xFFFFFF}}},
         {"8-bit core header", With(Indexed8(), [](P p) { p.headerSize = 12, p.colors[6] = 0x123456; }), L::Indexed8,
          {{0, 0, 7}, {1, 2, 2}}, {{6, 0, 0x123456}, {7, 0, 0x070707}}},
+        {"8-bit, 300 colours: the first 256 used", With(Indexed8(), [](P p) { p.colorsUsed = 300; }), L::Indexed8,
+         {{2, 0, 255}}, {{255, 0, 0xFFFFFF}}},
+        {"4-bit, 20 colours, pixels right after all 20",
+         With(Plain(4, {{0, 15}}, GreyRamp(20)), [](P p) { p.colorsUsed = 20, p.offBits = 0; }), L::Indexed8,
+         {{0, 0, 0}, {1, 0, 15}}, {{15, 0, 0x0F0F0F}}},
+        {"24-bit, the last row without its padding", With(Rgb24(), [](P p) { p.pixels.resize(p.pixels.size() - 3); }),
+         L::Rgb888, {{2, 0, 0x010203}, {0, 1, 0x112233}}, {}},
         {"8-bit, pixels starting inside the table: entries there black",
          With(Plain(8, {{0}}, {0x111111, 0x222222, 0x334455, 0x444444}),
               [](P p) { p.colorsUsed = 4, p.pixels = {}, p.offBits = 14 + 40 + 2 * 4; }),
@@ -228,7 +279,7 @@ std::vector<std::pair<const char*, std::vector<std::uint8_t>>> MalformedFiles() 
         {"RLE8 16385 wide", BuildBmp(With(Rle8(), [](P p) { p.width = 16385; }))},
         {"RLE8 16385 tall", BuildBmp(With(Rle8(), [](P p) { p.height = 16385; }))},
         {"height INT32_MIN", rgb24([](P p) { p.height = std::numeric_limits<std::int32_t>::min(); })},
-        {"biClrUsed 257 on 8 bits", BuildBmp(With(Indexed8(), [](P p) { p.colorsUsed = 257; }))},
+        {"the last pixel of the last row missing", rgb24([](P p) { p.pixels.resize(p.pixels.size() - 4); })},
         {"bfOffBits past the end", rgb24([](P p) { p.offBits = 0xFFFFFFF0; })},
         {"bfOffBits inside the info header", rgb24([](P p) { p.offBits = 20; })},
         {"bfOffBits inside the masks",
@@ -240,12 +291,12 @@ TEST(BmpDecoder, RefusesMalformedFiles) {
     for (const auto& [what, file] : MalformedFiles()) {
         EXPECT_FALSE(Decode(file).has_value()) << what << ": expected nullopt, got an image";
     }
-    EXPECT_FALSE(plat::DecodeBmp(nullptr, 100).has_value()) << "null data: expected nullopt, got an image";
 }
 
-// Cut short anywhere (in the headers, table, masks, rows), an uncompressed file is refused; a cut RLE stream decodes
-// with the pixels it no longer reaches at index 0, as one lacking its end-of-bitmap code does.
-TEST(BmpDecoder, EveryTruncationIsRefusedOrAnRlePrefix) {
+// Cut short anywhere before its last pixel (in the headers, table, masks, rows), an uncompressed file is refused, and
+// cut inside the last row's padding it decodes whole; a cut RLE stream decodes with the pixels it no longer reaches
+// at index 0, as one lacking its end-of-bitmap code does.
+TEST(BmpDecoder, EveryTruncationIsRefusedOrDecodesWhatIsThere) {
     for (const Variant& v : Variants()) {
         if (v.parts.pixels.empty()) {
             continue;  // pixels made of the colour table: a cut may leave enough of them
@@ -255,9 +306,17 @@ TEST(BmpDecoder, EveryTruncationIsRefusedOrAnRlePrefix) {
         ASSERT_TRUE(full.has_value()) << v.name;
         const bool rle = v.parts.compression == kBiRle8 || v.parts.compression == kBiRle4;
         const std::size_t streamStart = file.size() - v.parts.pixels.size();
+        const std::size_t lastPixelEnd =
+            streamStart + std::size_t(full->height - 1) * ((full->width * v.parts.bitCount + 31) / 32 * 4) +
+            std::size_t(full->width * v.parts.bitCount + 7) / 8;
         for (std::size_t length = 0; length < file.size(); ++length) {
             const std::optional<DecodedBmp> cut = Decode({file.begin(), file.begin() + length});
-            if (!rle || length <= streamStart) {
+            if (!rle) {
+                EXPECT_EQ(cut.has_value(), length >= lastPixelEnd) << v.name << " cut to " << length << " bytes";
+                EXPECT_TRUE(!cut || cut->pixels == full->pixels) << v.name << " cut to " << length << " bytes";
+                continue;
+            }
+            if (length <= streamStart) {
                 EXPECT_FALSE(cut.has_value()) << v.name << " cut to " << length << " bytes: expected nullopt, got one";
                 continue;
             }
@@ -268,6 +327,54 @@ TEST(BmpDecoder, EveryTruncationIsRefusedOrAnRlePrefix) {
                     << " or 0, got " << int{cut->pixels[i]};
             }
         }
+    }
+}
+
+// Files longer than the decoder's 256 KiB pieces, rows and runs straddling the pieces' ends: every pixel as the
+// file says. A file that fails to read before its end is refused.
+TEST(BmpDecoder, DecodesAcrossPiecesAndRefusesAFailingRead) {
+    const int width = 1001, height = 300;  // rows of 3004 bytes: no piece ends on a row's end
+    std::vector<Values> rows(height, Values(width));
+    std::vector<std::uint8_t> stream;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            rows[y][x] = std::uint32_t(x * 7 + y * 131) & 0xFFFFFF;
+        }
+        for (int x = 0; x < width; x += 250) {  // absolute runs of 250 pixels (1 left at the end)
+            const int count = std::min(250, width - x);
+            if (count < 3) {
+                stream.insert(stream.end(), {std::uint8_t(count), std::uint8_t(rows[y][x])});
+                continue;
+            }
+            stream.insert(stream.end(), {0, std::uint8_t(count)});
+            for (int i = 0; i < count; ++i) {
+                stream.push_back(std::uint8_t(rows[y][x + i]));
+            }
+            if (count % 2 != 0) {
+                stream.push_back(0);
+            }
+        }
+        stream.insert(stream.end(), {0, 0});
+    }
+    BmpParts rle = Rle(8, width, height, stream);
+    rle.colorsUsed = 0;
+    rle.colors = GreyRamp(256);
+    for (const BmpParts& parts : {Plain(24, rows), rle}) {
+        const std::vector<std::uint8_t> file = BuildBmp(parts);
+        ASSERT_GT(file.size(), 256u * 1024) << "the file must span pieces";
+        const std::optional<DecodedBmp> image = Decode(file);
+        ASSERT_TRUE(image.has_value()) << parts.bitCount << "-bit";
+        int wrong = 0;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const std::uint32_t value = rows[height - 1 - y][x];  // the file's first row is the bottom one
+                wrong += PixelAt(*image, x, y) != (parts.bitCount == 24 ? value : value & 0xFF);
+            }
+        }
+        EXPECT_EQ(wrong, 0) << parts.bitCount << "-bit: pixels differing from the file";
+
+        MemorySource failing(file, file.size() - 1000);
+        EXPECT_FALSE(Decode(failing).has_value()) << parts.bitCount << "-bit: a read that fails near the end";
     }
 }
 

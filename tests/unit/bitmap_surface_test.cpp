@@ -33,6 +33,14 @@ TEST_F(BitmapSurface, FailuresWriteTheirDebuggerLineAndLeaveNoBitmap) {
     EXPECT_EQ(TakeDebugOutput(), "ddcopybitmap failed\n");
     EXPECT_EQ(LiveGdiObjects().bitmaps, bitmaps) << "the loaded bitmap must be deleted";
 
+    // No memory context: nothing is copied, and the reload says so.
+    surface = CreateOffscreenSurface(engine.drawDevice.ddraw, 8, 8);
+    SetFailpoint("CreateCompatibleDC", 0);
+    EXPECT_EQ(ReloadBitmapIntoSurface(surface, WriteBmp(100, 50, BlockColour).c_str()), E_FAIL);
+    EXPECT_EQ(TakeDebugOutput(), "createcompatible dc failed\nddcopybitmap failed\n");
+    ClearFailpoints();
+    surface->Release();
+
     // A refused surface: the decoded bitmap is deleted and its size still recorded.
     g_lastBitmapWidth = g_lastBitmapHeight = 0;
     SetFailpoint("IDirectDraw::CreateSurface", DDERR_OUTOFMEMORY);
@@ -68,7 +76,7 @@ TEST_P(BitmapStretchFailure, CopiesNothingAndLeavesNoContext) {
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, BitmapStretchFailure,
-    ::testing::Values(StretchFailure{"CreateCompatibleDC", 0, "createcompatible dc failed\n", DD_OK},
+    ::testing::Values(StretchFailure{"CreateCompatibleDC", 0, "createcompatible dc failed\n", E_FAIL},
                       StretchFailure{"GetObjectA", 0, "", E_FAIL},
                       StretchFailure{"IDirectDrawSurface::GetSurfaceDesc", DDERR_GENERIC, "", E_FAIL}));
 
