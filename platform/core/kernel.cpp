@@ -15,6 +15,9 @@ namespace {
 // Stands for the program's own module; only its address is used.
 int programModule;
 
+// The most debugger text kept for tests to take: a program writing a line every frame must not grow forever.
+constexpr std::size_t kKeptDebugText = 64 * 1024;
+
 }  // namespace
 
 HINSTANCE ProgramModule() {
@@ -52,7 +55,11 @@ void WINAPI OutputDebugStringA(LPCSTR lpOutputString) {
             }
             // No debugger here: the text goes to standard error, and to tests that collect it.
             std::fputs(lpOutputString, stderr);
-            plat::Platform().kernel.debugText += lpOutputString;
+            std::string& kept = plat::Platform().kernel.debugText;
+            kept += lpOutputString;
+            if (kept.size() > plat::kKeptDebugText) {
+                kept.erase(0, kept.size() - plat::kKeptDebugText);  // the newest text is kept
+            }
         },
         relay::Text{lpOutputString});
 }

@@ -8,13 +8,13 @@
 namespace plat {
 
 struct KernelState {
-    std::string debugText;  // what OutputDebugStringA wrote, for tests to take
+    std::string debugText;  // the last of what OutputDebugStringA wrote (at most 64 KiB), for tests to take
 };
 
 HINSTANCE ProgramModule();
 // The command line WinMain receives: the program's arguments that are not the platform's own options.
 std::string WinMainCommandLine();
-// What OutputDebugStringA wrote since the last call.
+// What OutputDebugStringA wrote since the last call (its last 64 KiB).
 std::string TakeDebugText();
 
 }  // namespace plat

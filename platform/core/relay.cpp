@@ -199,8 +199,36 @@ void Put(std::string& out, Text value) {
         out += '#' + std::to_string(id);  // a resource number passed where a name may stand
         return;
     }
+    // Written as a C string, so that every call stays on one line whatever the text holds.
     out += '"';
-    out += value.text;
+    for (const char* c = value.text; *c; ++c) {
+        const unsigned char byte = static_cast<unsigned char>(*c);
+        switch (byte) {
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                if (byte < 0x20 || byte == 0x7F) {
+                    char escaped[5];
+                    std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+                    out += escaped;
+                } else {
+                    out += *c;
+                }
+        }
+    }
     out += '"';
 }
 

@@ -30,7 +30,7 @@ std::vector<std::string> TakeTrace();
 // The name the trace gives an object ("surface2", "hwnd1", "BLACK_BRUSH").
 std::string NameOf(const void* object);
 
-// Everything written with OutputDebugStringA since the last call.
+// What OutputDebugStringA wrote since the last call: its last 64 KiB.
 std::string TakeDebugOutput();
 
 struct GdiCounts {

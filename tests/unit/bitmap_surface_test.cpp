@@ -29,8 +29,12 @@ TEST_F(BitmapSurface, FailuresWriteTheirDebuggerLineAndLeaveNoBitmap) {
     surface->Release();
 
     const int bitmaps = LiveGdiObjects().bitmaps;
+    StartTraceCapture();
     EXPECT_EQ(ReloadBitmapIntoSurface(nullptr, WriteBmp(100, 50, BlockColour).c_str()), E_FAIL);
     EXPECT_EQ(TakeDebugOutput(), "ddcopybitmap failed\n");
+    EXPECT_EQ(Calls(TakeTrace(), "OutputDebugStringA("),
+              std::vector<std::string>{"OutputDebugStringA(\"ddcopybitmap failed\\n\")"})
+        << "one trace line per call, its text written as a C string";
     EXPECT_EQ(LiveGdiObjects().bitmaps, bitmaps) << "the loaded bitmap must be deleted";
 
     // No memory context: nothing is copied, and the reload says so.
@@ -92,6 +96,17 @@ TEST_F(BitmapSurface, SourcePieceCoversTheWholeSurface) {
     }
     DeleteObject(bitmap);
     surface->Release();
+}
+
+// A program that writes a debugger line every frame: the text kept for tests stays bounded, newest last.
+TEST_F(PlatformTest, DebuggerTextKeptStaysBounded) {
+    for (int line = 0; line < 3500; ++line) {  // 70,000 bytes
+        OutputDebugStringA("ddcopybitmap failed\n");
+    }
+    OutputDebugStringA("last\n");
+    const std::string kept = TakeDebugOutput();
+    EXPECT_LE(kept.size(), 64u * 1024u);
+    EXPECT_EQ(kept.substr(kept.size() - 25), "ddcopybitmap failed\nlast\n");
 }
 
 }  // namespace
