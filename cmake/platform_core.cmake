@@ -10,6 +10,7 @@ set(TAMBERLYN_CORE_SOURCES
     platform/core/dinput.cpp
     platform/core/display.cpp
     platform/core/dsound.cpp
+    platform/core/flash_limiter.cpp
     platform/core/frame_script.cpp
     platform/core/gdi_calls.cpp
     platform/core/gdi_draw.cpp

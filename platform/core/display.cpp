@@ -143,7 +143,8 @@ void FrameShown(const Canvas& front) {
     ++state.frames;
     state.shown = &front;
     capture::FrameShown(state.frames, front);
-    TheHost().Present(front);
+    Host& host = TheHost();
+    host.Present(CurrentSettings().reducedFlashing ? state.flashLimiter.Filter(front, host.Now()) : front);
     Pace(state);
 }
 

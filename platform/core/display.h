@@ -3,6 +3,7 @@
 
 #include "canvas.h"
 
+#include "flash_limiter.h"
 #include "host.h"
 
 #include <windows.h>
@@ -32,6 +33,7 @@ struct DisplayState {
     int flipsAttempted = 0;  // flips the program asked for, shown or not
     const Canvas* shown = nullptr;
     Host::Clock::time_point nextFrame{};
+    FlashLimiter flashLimiter;  // with reduced flashing: what the screen shows
 };
 
 // The mode the screen is in: the desktop's until DirectDraw sets one.
@@ -66,8 +68,8 @@ void LendDC(const gdi::DC* dc);
 void ReturnDC(const gdi::DC* dc);
 bool IsSurfaceDC(const gdi::DC* dc);
 
-// A flip showed `front`: count the frame, capture it if asked, present it on the screen, then wait for the
-// display's refresh or pace to 60 frames a second (or the frame cap).
+// A flip showed `front`: count the frame, capture it if asked, present it on the screen (with reduced flashing,
+// what the flash limiter lets through), then pace to the frame cap.
 void FrameShown(const Canvas& front);
 int FramesShown();
 // The program called Flip; FlipsAttempted counts those calls, whatever became of them.

@@ -52,7 +52,7 @@ const Settings& CurrentSettings() {
     return Platform().settings;
 }
 
-void StartPlatform(Settings settings, std::vector<std::string> commandLine) {
+void StartPlatform(Settings settings, std::vector<std::string> commandLine, std::unique_ptr<Host> host) {
     // The new state is built without calling back into the platform; what needs the platform (the trace file,
     // warnings, the host) starts once it is the current state.
     PlatformState* previous = std::exchange(current, new PlatformState(std::move(settings), std::move(commandLine)));
@@ -62,7 +62,7 @@ void StartPlatform(Settings settings, std::vector<std::string> commandLine) {
     delete previous;
     PlatformState& state = *current;
     relay::Start(state.relay, state.settings.tracePath, state.settings.failpoints);
-    state.host = MakeHost(state.settings);
+    state.host = host ? std::move(host) : MakeHost(state.settings);
     state.input.start = state.host->Now();
     script::Start(state.script, state.settings.script);
 }

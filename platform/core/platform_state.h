@@ -49,7 +49,8 @@ inline Host& TheHost() {
     return *Platform().host;
 }
 
-// Replaces the whole state with a fresh one made from `settings`.
-void StartPlatform(Settings settings, std::vector<std::string> commandLine);
+// Replaces the whole state with a fresh one made from `settings`, served by `host` if given (tests), else by the
+// host the build chooses for these settings.
+void StartPlatform(Settings settings, std::vector<std::string> commandLine, std::unique_ptr<Host> host = nullptr);
 
 }  // namespace plat
