@@ -88,12 +88,14 @@ TEST_F(OnXDisplay, ShowsTheIntroFlashingAndZoomingFullScreen) {
     EndWithEscape();
 }
 
-TEST_F(OnXDisplay, EscapeEndsTheProgramWithCode27WithinASecond) {
+TEST_F(OnXDisplay, EscapeEndsTheProgramWithCode27) {
     ASSERT_NE(Start(), 0ul);
     ASSERT_TRUE(WaitForFrames(10)) << "expected frames, got " << FramesShown();
     Xdotool("key Escape");
-    EXPECT_EQ(program_->WaitForExit(1s), 27)
-        << "expected exit code 27 within a second of Escape (-1: still running); it wrote:\n"
+    // A bound that catches a program that does not end, not a measure of how fast it ends (a sanitizer build on a
+    // busy machine takes a second or two).
+    EXPECT_EQ(program_->WaitForExit(5s), 27)
+        << "expected exit code 27 after Escape (-1: still running); it wrote:\n"
         << program_->Output();
 }
 
