@@ -34,7 +34,8 @@ std::string CannotOpenDisplay(const char* driver) {
 std::unique_ptr<SdlHost> SdlHost::Open(std::string* why) {
     // Ctrl+C and kill end the program as they would without SDL, not as an event nobody asked for.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    const char* chosenDriver = SDL_getenv("SDL_VIDEODRIVER");
+    const char* variable = SDL_getenv("SDL_VIDEODRIVER");
+    const char* chosenDriver = variable && *variable ? variable : nullptr;  // SDL ignores an empty one too
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         *why = CannotOpenDisplay(chosenDriver);
         return nullptr;

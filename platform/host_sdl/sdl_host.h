@@ -15,6 +15,7 @@ namespace plat::sdl {
 
 class SdlHost final : public Host {
 public:
+    // sdl_host.cpp
     // Starts SDL's video, deciding once whether there is a display. A display that cannot be opened makes no host,
     // with why in `why`; SDL_VIDEODRIVER=dummy (or offscreen) asks for none, and the host runs without a window.
     static std::unique_ptr<SdlHost> Open(std::string* why);
