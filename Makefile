@@ -1,9 +1,12 @@
 # Makefile -- one-command build, run and test from a fresh Debian 12 machine (the real build is CMake's).
 
-# Debian packages the build, the tests and the tools need (xauth: xvfb-run needs it and it is only a recommendation).
-# The Windows build needs MinGW-w64's POSIX-threads compiler and, to run, Wine's 32-bit half (an i386 package).
-PACKAGES := build-essential cmake pkg-config libsdl2-dev libpixman-1-dev googletest libgtest-dev libbenchmark-dev \
-            xvfb xauth xfonts-base xdotool imagemagick g++-mingw-w64-i686-posix wine wine32
+# Debian packages. Running the Linux program needs the compilers, CMake, SDL2 and pixman, and without a display a
+# virtual one: Xvfb (with xauth, which xvfb-run needs), xdotool and ImageMagick. xfonts-base: SDL's X11 message
+# boxes need a core X font. (xauth and xfonts-base are only recommendations of what we install.)
+RUN_PACKAGES := build-essential cmake pkg-config libsdl2-dev libpixman-1-dev xvfb xauth xfonts-base xdotool imagemagick
+# Everything else the tests, the benchmarks and the Windows build need: GoogleTest, Google Benchmark, MinGW-w64's
+# POSIX-threads compiler and, to run its programs, Wine's 32-bit half (an i386 package).
+TEST_PACKAGES := $(RUN_PACKAGES) googletest libgtest-dev libbenchmark-dev g++-mingw-w64-i686-posix wine wine32
 JOBS ?= 2
 
 # The preset folders (fixed by CMakePresets.json).
@@ -21,11 +24,25 @@ RUN_FRAMES_DIR ?= $(DEFAULT_DIR)/frames
 BENCH_ARGS ?=
 
 .DEFAULT_GOAL := build
-.PHONY: deps build windows run test bench asan clean
+.PHONY: help deps run-deps build windows run test bench asan clean
 
-deps:
+help:
+	@echo "make [build]  install everything missing (make deps), build the default preset: program, tests, benchmarks"
+	@echo "make run      install what running needs (make run-deps), build the program, show the intro"
+	@echo "              (full screen on this display; without one, a few seconds on a virtual one, screenshots)"
+	@echo "make test     install everything missing, build, run every test: native, Windows under Wine, sanitizers"
+	@echo "make bench    build, run every benchmark (BENCH_ARGS=... passes options to each)"
+	@echo "make asan     build the asan preset (address and undefined-behaviour sanitizers)"
+	@echo "make windows  build the 32-bit Windows program with MinGW-w64"
+	@echo "make deps     install the Debian packages of RUN_PACKAGES and TEST_PACKAGES that are missing"
+	@echo "make run-deps install those of RUN_PACKAGES only"
+	@echo "make clean    remove build/ (the Wine prefix with it)"
+
+# Installs the Debian packages of $(1) that are missing (apt-get update only then), as root or through sudo; Wine's
+# 32-bit half needs the i386 architecture added first.
+define install_missing
 	@missing=""; \
-	for package in $(PACKAGES); do \
+	for package in $(1); do \
 	    dpkg-query -W -f='$${Status}\n' "$$package" 2>/dev/null | grep -qx 'install ok installed' \
 	        || missing="$$missing $$package"; \
 	done; \
@@ -33,10 +50,19 @@ deps:
 	    sudo=""; \
 	    if [ "$$(id -u)" -ne 0 ] && command -v sudo >/dev/null 2>&1; then sudo=sudo; fi; \
 	    echo "Installing:$$missing"; \
-	    if ! dpkg --print-foreign-architectures | grep -qx i386; then $$sudo dpkg --add-architecture i386; fi; \
+	    case " $$missing " in *" wine32 "*) \
+	        dpkg --print-foreign-architectures | grep -qx i386 || $$sudo dpkg --add-architecture i386;; \
+	    esac; \
 	    $$sudo env DEBIAN_FRONTEND=noninteractive apt-get update -q \
 	        && $$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $$missing; \
 	fi
+endef
+
+deps:
+	$(call install_missing,$(TEST_PACKAGES))
+
+run-deps:
+	$(call install_missing,$(RUN_PACKAGES))
 
 build: deps
 	cmake --preset default
@@ -47,7 +73,10 @@ windows: deps
 	cmake --preset windows
 	cmake --build --preset windows -j$(JOBS)
 
-run: build
+# The program alone (and intro.bmp): the tests and benchmarks are left out where their packages are missing.
+run: run-deps
+	cmake --preset default
+	cmake --build --preset default --target tamberlyn -j$(JOBS)
 	tools/run_intro.sh $(DEFAULT_DIR) $(RUN_FRAMES_DIR)
 
 # The default build's tests first, then the Windows build's under Wine (they also use the default build's tools and

@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -158,4 +159,11 @@ BENCHMARK_CAPTURE(BM_PeakMemory, rle8_16384x16384_60_bytes, HugeRle8)->Iteration
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    // Loading needs no display: the platform runs headless, here and in load_once, which inherits the setting.
+    setenv("TAMBERLYN_HEADLESS", "1", 1);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -29,8 +29,9 @@ public:
 
     virtual ~Host() = default;
 
-    // Asked whenever the emulation must know whether a person can see what it shows: a message box on the screen
-    // or on standard error, and whether anything but the frame script can send the program input.
+    // Whether a person can see what the emulation shows, decided when the host started: the photosensitivity
+    // warning or not, a message box on the screen or on standard error, and whether anything but the frame script
+    // can send the program input.
     virtual bool HasDisplay() = 0;
 
     // CreateWindowExA made a top-level window: open a window for it, hidden, at (x, y) with the given size.
@@ -59,6 +60,11 @@ public:
     // MessageBoxA on a host with a display: a modal box, returning once it is answered. False if none could be
     // shown (the emulation then writes the text on standard error).
     virtual bool ShowMessageBox(const char* text, const char* caption, UINT type) = 0;
+    // Before the program starts, on a host with a display: `text` in a modal box titled `caption` with two buttons,
+    // `goOn` (also Enter) and `quit` (also Escape, or closing the box). The person's answer, or NotShown if no box
+    // could be shown.
+    enum class Answer { GoOn, Quit, NotShown };
+    virtual Answer AskToGoOn(const char* text, const char* caption, const char* goOn, const char* quit) = 0;
     // ShowCursor's counter went below zero (hidden) or back to zero or above.
     virtual void SetCursorVisible(bool visible) = 0;
 
@@ -79,7 +85,8 @@ public:
     virtual void Yield() {}
 };
 
-// The hosts this build has, chosen by the build; MakeHost picks the one for this run's settings.
-std::unique_ptr<Host> MakeHost(const Settings& settings);
+// The hosts this build has, chosen by the build; MakeHost picks the one for this run's settings. Null if that host
+// cannot serve the run (a display that cannot be opened), with what failed and what to do instead in `why`.
+std::unique_ptr<Host> MakeHost(const Settings& settings, std::string* why);
 
 }  // namespace plat

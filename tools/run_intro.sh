@@ -3,9 +3,10 @@
 #
 #   run_intro.sh BUILD_DIR SHOTS_DIR
 #
-# With a display: the program full screen, as a user runs it (Escape ends it).
-# Without one: the program on a virtual display (Xvfb) for a few seconds; screenshots of the screen go to SHOTS_DIR,
-# then Escape is typed. Without Xvfb: the program headless, a few frames captured to SHOTS_DIR.
+# With a display: the program full screen, as a user runs it: its photosensitivity warning first, then the intro
+# (Escape ends it).
+# Without one: the program on a virtual display (Xvfb) for a few seconds, nobody there to answer the warning;
+# screenshots of the screen go to SHOTS_DIR, then Escape is typed. Without Xvfb: the program headless, a few frames captured to SHOTS_DIR.
 # Succeeds when the program ends as it should: exit code 27 after Escape, 0 after a quit.
 set -euo pipefail
 
@@ -38,7 +39,7 @@ prepare_shots_dir() {
 
 run_on_display() {
     echo "Warning: the intro flashes the whole screen between black and white on every frame."
-    echo "Press Escape to end it."
+    echo "The program asks before it starts; Escape ends it."
     local status=0
     (cd "$build_dir" && "$program") || status=$?
     report_exit "$status"
@@ -47,7 +48,7 @@ run_on_display() {
 # Runs inside xvfb-run: start, wait for the window, screenshot a few seconds of it, Escape.
 run_on_virtual_display() {
     prepare_shots_dir
-    (cd "$build_dir" && exec env SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}" "$program") &
+    (cd "$build_dir" && exec env SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}" TAMBERLYN_WARNING=no "$program") &
     local pid=$! status=0
     if ! timeout 10 xdotool search --sync --name '^Tamberlyn$' >/dev/null; then
         echo "run_intro.sh: no window named Tamberlyn appeared" >&2

@@ -31,23 +31,29 @@ void FrameShown(int frame, const Canvas& front) {
 std::string SaveScreenshot() {
     const Canvas* picture = display::ShownPicture();
     if (!picture) {
+        Warn("no screenshot: %s", display::FramesShown() == 0 ? "no frame has been shown yet"
+                                                              : "the program shows no picture while in the background");
         return {};
     }
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::current_path(error);
     constexpr int kMostScreenshots = 9999;
     for (int number = 1; number <= kMostScreenshots; ++number) {
         char name[32];
         std::snprintf(name, sizeof name, "tamberlyn-%04d.bmp", number);
-        std::error_code error;
-        if (std::filesystem::exists(name, error)) {
+        const std::string path = (folder / name).string();
+        if (std::filesystem::exists(path, error)) {
             continue;
         }
-        if (const std::string why = TheHost().SavePicture(name, EncodeBmp(*picture)); !why.empty()) {
-            Warn("cannot write %s: %s", name, why.c_str());
+        if (const std::string why = TheHost().SavePicture(path, EncodeBmp(*picture)); !why.empty()) {
+            Warn("cannot save a screenshot as %s: %s", path.c_str(), why.c_str());
             return {};
         }
-        return name;
+        Warn("saved %s", path.c_str());
+        return path;
     }
-    Warn("no free screenshot name (tamberlyn-0001.bmp to tamberlyn-%04d.bmp taken)", kMostScreenshots);
+    Warn("no screenshot: tamberlyn-0001.bmp to tamberlyn-%04d.bmp are all taken in %s", kMostScreenshots,
+         folder.c_str());
     return {};
 }
 

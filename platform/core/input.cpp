@@ -26,8 +26,10 @@ bool TakeForPlatform(const KeyChange& key, HWND window) {
         taken[position] = false;
         return wasTaken;
     }
-    const bool platformKey = key.position == keys::kPositionPrintScreen ||
-                             (key.alt && (key.position == keys::kPositionReturn || key.position == keys::kPositionF4));
+    const bool screenshot =
+        key.position == keys::kPositionPrintScreen || key.position == CurrentSettings().screenshotKey;
+    const bool platformKey =
+        screenshot || (key.alt && (key.position == keys::kPositionReturn || key.position == keys::kPositionF4));
     if (!platformKey) {
         return false;
     }
@@ -35,17 +37,12 @@ bool TakeForPlatform(const KeyChange& key, HWND window) {
     if (key.repeat) {
         return true;
     }
-    if (key.position == keys::kPositionReturn) {
+    if (screenshot) {
+        capture::SaveScreenshot();
+    } else if (key.position == keys::kPositionReturn) {
         TheHost().ToggleFullScreen();
-    } else if (key.position == keys::kPositionF4) {
-        Close(window);
     } else {
-        const std::string saved = capture::SaveScreenshot();
-        if (saved.empty()) {
-            Warn("no picture to save yet");
-        } else {
-            Warn("saved %s", saved.c_str());
-        }
+        Close(window);
     }
     return true;
 }

@@ -33,8 +33,8 @@ struct KeyChange {
     bool control;
     bool numLock;
 };
-// Sets the key's DirectInput state and posts its key message; Alt+Enter, Alt+F4 and Print Screen stay with the
-// platform. True if a message reached the program.
+// Sets the key's DirectInput state and posts its key message; Alt+Enter, Alt+F4, Print Screen and the screenshot key
+// stay with the platform. True if a message reached the program.
 bool Key(HWND window, const KeyChange& key);
 // The host's window for the program gained or lost the focus: the program is activated or deactivated.
 bool SetActive(bool active);

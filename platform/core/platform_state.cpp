@@ -62,7 +62,12 @@ void StartPlatform(Settings settings, std::vector<std::string> commandLine, std:
     delete previous;
     PlatformState& state = *current;
     relay::Start(state.relay, state.settings.tracePath, state.settings.failpoints);
-    state.host = host ? std::move(host) : MakeHost(state.settings);
+    std::string why;
+    state.host = host ? std::move(host) : MakeHost(state.settings, &why);
+    if (!state.host) {
+        Warn("%s", why.c_str());
+        std::exit(1);  // before anything opens: nothing to clean up
+    }
     state.input.start = state.host->Now();
     script::Start(state.script, state.settings.script);
 }

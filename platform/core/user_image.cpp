@@ -2,11 +2,15 @@
 #include "bmp_decoder.h"
 #include "display.h"
 #include "gdi_objects.h"
+#include "log.h"
 #include "relay.h"
 
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
+#include <filesystem>
 #include <memory>
+#include <string>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -23,19 +27,26 @@ constexpr std::uint64_t kLargestFile = std::uint64_t{300} << 20;
 // O_NONBLOCK keeps opening a FIFO with no writer from waiting for one, and the type is checked on what was opened.
 class FileSource : public BmpSource {
 public:
-    static std::unique_ptr<FileSource> Open(const char* path) {
+    // The file at `path`, or null with the reason in `why`.
+    static std::unique_ptr<FileSource> Open(const char* path, std::string* why) {
         const int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (descriptor < 0) {
+            *why = std::strerror(errno);
             return nullptr;
         }
         auto file = std::unique_ptr<FileSource>(new FileSource(descriptor));
         struct stat status {};
-        if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size <= 0 ||
-            std::uint64_t(status.st_size) > kLargestFile) {
-            return nullptr;
+        if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+            *why = "not a regular file";
+        } else if (status.st_size <= 0) {
+            *why = "the file is empty";
+        } else if (std::uint64_t(status.st_size) > kLargestFile) {
+            *why = "larger than 300 MiB";
+        } else {
+            file->size_ = std::uint64_t(status.st_size);
+            return file;
         }
-        file->size_ = std::uint64_t(status.st_size);
-        return file;
+        return nullptr;
     }
 
     ~FileSource() override { close(descriptor_); }
@@ -67,15 +78,18 @@ private:
     std::uint64_t size_ = 0;
 };
 
-// The file's pixels decoded straight into the canvas the bitmap will own.
-std::unique_ptr<Canvas> DecodeFile(const char* path, int& fileBitCount) {
-    const std::unique_ptr<FileSource> file = FileSource::Open(path);
-    const std::optional<BmpFormat> format = file ? ReadBmpFormat(*file) : std::nullopt;
-    if (!format) {
+// The file's pixels decoded straight into the canvas the bitmap will own; null, with the reason in `why`, if the
+// file cannot be read or is no BMP file.
+std::unique_ptr<Canvas> DecodeFile(const char* path, int& fileBitCount, std::string* why) {
+    const std::unique_ptr<FileSource> file = FileSource::Open(path, why);
+    if (!file) {
         return nullptr;
     }
-    auto canvas = std::make_unique<Canvas>(format->width, format->height, format->layout, &format->palette);
-    if (!canvas->Valid() || !DecodeBmpPixels(*file, *format, canvas->Bits(), canvas->Pitch())) {
+    const std::optional<BmpFormat> format = ReadBmpFormat(*file);
+    auto canvas =
+        format ? std::make_unique<Canvas>(format->width, format->height, format->layout, &format->palette) : nullptr;
+    if (!canvas || !canvas->Valid() || !DecodeBmpPixels(*file, *format, canvas->Bits(), canvas->Pitch())) {
+        *why = "not a BMP file, or a damaged one";
         return nullptr;
     }
     fileBitCount = format->fileBitCount;
@@ -94,9 +108,16 @@ std::unique_ptr<Canvas> Converted(const Canvas& source, int width, int height, P
 
 HANDLE LoadBitmapFile(const char* path, int width, int height, UINT flags) {
     const bool resourceNumber = reinterpret_cast<std::uintptr_t>(path) < 0x10000;
+    if (resourceNumber) {
+        return nullptr;
+    }
     int fileBitCount = 0;
-    std::unique_ptr<Canvas> canvas = resourceNumber ? nullptr : DecodeFile(path, fileBitCount);
+    std::string why;
+    std::unique_ptr<Canvas> canvas = DecodeFile(path, fileBitCount, &why);
     if (!canvas) {
+        // Once a run: a program may try the same file again every frame.
+        std::error_code error;
+        WarnOnce("cannot load %s: %s", std::filesystem::absolute(path, error).c_str(), why.c_str());
         return nullptr;
     }
     const bool dibSection = (flags & LR_CREATEDIBSECTION) != 0;

@@ -22,6 +22,7 @@ public:
     void Present(const Canvas&) override {}
     bool PumpEvents() override { return false; }
     bool ShowMessageBox(const char*, const char*, UINT) override { return false; }
+    Answer AskToGoOn(const char*, const char*, const char*, const char*) override { return Answer::NotShown; }
     void SetCursorVisible(bool) override {}
     std::unique_ptr<AudioOutput> OpenAudio() override { return std::make_unique<NullAudioOutput>(); }
     bool WaitEvent(std::chrono::milliseconds timeout) override {

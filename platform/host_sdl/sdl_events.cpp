@@ -1,4 +1,5 @@
-// sdl_events.cpp -- SDL's keyboard, focus and close events delivered to the emulation as Windows delivers them.
+// sdl_events.cpp -- SDL's keyboard, focus and close events delivered to the emulation as Windows delivers them;
+// an uncovered window shown again.
 #include "sdl_host.h"
 
 #include "input.h"
@@ -21,8 +22,11 @@ bool Key(const SdlHost& host, const SDL_KeyboardEvent& key) {
                                        (mod & KMOD_CTRL) != 0, (mod & KMOD_NUM) != 0});
 }
 
-bool WindowEvent(const SdlHost& host, const SDL_WindowEvent& event) {
+bool WindowEvent(SdlHost& host, const SDL_WindowEvent& event) {
     switch (event.event) {
+        case SDL_WINDOWEVENT_EXPOSED:
+            host.Reshow(event.windowID);  // the host's own business: the program in the background draws nothing
+            return false;
         case SDL_WINDOWEVENT_FOCUS_LOST:
             return input::SetActive(false);
         case SDL_WINDOWEVENT_FOCUS_GAINED:
@@ -35,7 +39,7 @@ bool WindowEvent(const SdlHost& host, const SDL_WindowEvent& event) {
 }
 
 // True if the event reached the program: a message posted or sent.
-bool Handle(const SdlHost& host, const SDL_Event& event) {
+bool Handle(SdlHost& host, const SDL_Event& event) {
     switch (event.type) {
         case SDL_KEYDOWN:
         case SDL_KEYUP:
@@ -53,9 +57,6 @@ bool Handle(const SdlHost& host, const SDL_Event& event) {
 }  // namespace
 
 bool SdlHost::PumpEvents() {
-    if (!SDL_WasInit(SDL_INIT_VIDEO)) {
-        return false;
-    }
     bool delivered = false;
     SDL_Event event;
     while (SDL_PollEvent(&event)) {

@@ -15,8 +15,14 @@ namespace plat::sdl {
 
 class SdlHost final : public Host {
 public:
+    // sdl_host.cpp
+    // Starts SDL's video, deciding once whether there is a display. A display that cannot be opened makes no host,
+    // with why in `why`; SDL_VIDEODRIVER=dummy (or offscreen) asks for none, and the host runs without a window.
+    static std::unique_ptr<SdlHost> Open(std::string* why);
     ~SdlHost() override;
-    bool HasDisplay() override;
+    SdlHost(const SdlHost&) = delete;
+    SdlHost& operator=(const SdlHost&) = delete;
+    bool HasDisplay() override { return hasDisplay_; }
 
     // sdl_screen.cpp
     void OpenWindow(HWND hwnd, const std::string& title, int x, int y, int width, int height, bool borderless) override;
@@ -29,6 +35,8 @@ public:
     void SetCursorVisible(bool visible) override;
     // The program's window behind an SDL window id, or null.
     HWND WindowOf(Uint32 sdlWindowId) const;
+    // The window showed something else for a while (another window lay over it): it shows its last frame again.
+    void Reshow(Uint32 sdlWindowId);
 
     // sdl_events.cpp
     bool PumpEvents() override;
@@ -36,6 +44,7 @@ public:
 
     // sdl_message_box.cpp
     bool ShowMessageBox(const char* text, const char* caption, UINT type) override;
+    Answer AskToGoOn(const char* text, const char* caption, const char* goOn, const char* quit) override;
 
     // sdl_audio.cpp
     std::unique_ptr<AudioOutput> OpenAudio() override;
@@ -46,20 +55,19 @@ private:
         SDL_Window* window;
     };
 
-    // Starts SDL's video on first use; false (for the whole run) where there is no display or driver.
-    bool VideoReady();
+    explicit SdlHost(bool hasDisplay) : hasDisplay_(hasDisplay) {}
     SDL_Window* SdlWindow(HWND hwnd) const;
     // The window frames go to: the exclusive owner's, else the first one opened.
     SDL_Window* FrameWindow() const;
 
-    bool videoTried_ = false;
-    bool videoReady_ = false;
+    const bool hasDisplay_;
     std::vector<OpenSdlWindow> windows_;
     SDL_Window* presented_ = nullptr;  // the window `presenter_` draws into
     std::unique_ptr<Presenter> presenter_;
     int pictureWidth_ = 640;
     int pictureHeight_ = 480;
-    bool cursorVisible_ = true;
+    // Where the window was, and its size, when Alt+Enter last took it full screen; empty before that.
+    SDL_Rect windowedPlace_{};
 };
 
 }  // namespace plat::sdl

@@ -30,18 +30,29 @@ public:
         const SDL_Rect whole{0, 0, picture.Width(), picture.Height()};
         drawer_.Draw(picture, PixelTarget{pixels, whole.w, whole.h, pitch, kTextureFormat}, whole);
         SDL_UnlockTexture(texture_);
+        Show(scaling);
+    }
 
+    // The texture holds the last frame.
+    void Refresh(Scaling scaling) override {
+        if (texture_) {
+            Show(scaling);
+        }
+    }
+
+private:
+    static constexpr Uint32 kTextureFormat = SDL_PIXELFORMAT_RGB888;
+
+    // The texture scaled into the window as `scaling` says, black around it.
+    void Show(Scaling scaling) {
         int width = 0, height = 0;
         SDL_GetRendererOutputSize(renderer_, &width, &height);  // real pixels, also on high-DPI screens
-        const SDL_Rect placed = PictureRect(whole.w, whole.h, width, height, scaling);
+        const SDL_Rect placed = PictureRect(textureWidth_, textureHeight_, width, height, scaling);
         SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
         SDL_RenderClear(renderer_);
         SDL_RenderCopy(renderer_, texture_, nullptr, &placed);
         SDL_RenderPresent(renderer_);
     }
-
-private:
-    static constexpr Uint32 kTextureFormat = SDL_PIXELFORMAT_RGB888;
 
     // The texture at the picture's size, made anew when the display mode changes it.
     SDL_Texture* TextureFor(const Canvas& picture) {

@@ -7,16 +7,9 @@
 #include "settings.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace plat::sdl {
 namespace {
-
-// True where SDL found no display and fell back on its offscreen driver without being asked to: nobody would
-// see the window, and its renderers would load OpenGL for nothing.
-bool OnlyOffscreen() {
-    return !SDL_getenv("SDL_VIDEODRIVER") && std::strcmp(SDL_GetCurrentVideoDriver(), "offscreen") == 0;
-}
 
 int DisplayIndex() {
     const int wanted = CurrentSettings().displayIndex;
@@ -40,69 +33,46 @@ void CoverDisplay(SDL_Window* window, int width, int height) {
 }
 
 void EnterFullScreen(SDL_Window* window, WindowMode mode, int width, int height) {
+    const int display = SDL_GetWindowDisplayIndex(window);
     if (mode == WindowMode::Mode) {
         SDL_DisplayMode wanted{0, width, height, 0, nullptr};
         SDL_DisplayMode closest{};
-        if (SDL_GetClosestDisplayMode(SDL_GetWindowDisplayIndex(window), &wanted, &closest) &&
-            SDL_SetWindowDisplayMode(window, &closest) == 0) {
+        if (SDL_GetClosestDisplayMode(display, &wanted, &closest) && SDL_SetWindowDisplayMode(window, &closest) == 0) {
             CoverDisplay(window, closest.w, closest.h);
             if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) == 0) {
+                if (closest.w != width || closest.h != height) {
+                    WarnOnce("no %dx%d display mode; full screen in the nearest, %dx%d", width, height, closest.w,
+                             closest.h);
+                }
                 return;
             }
         }
-        Warn("no display mode near %dx%d (%s); full screen at the desktop's", width, height, SDL_GetError());
+        SDL_DisplayMode desktop{};
+        SDL_GetDesktopDisplayMode(display, &desktop);
+        WarnOnce("no display mode near %dx%d (%s); full screen at the desktop's %dx%d", width, height, SDL_GetError(),
+                 desktop.w, desktop.h);
     }
     CoverDisplay(window, 0, 0);
     SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
 }
 
-// A movable, resizable window showing the picture at its own size.
-void EnterWindow(SDL_Window* window, int width, int height) {
+// A movable, resizable window at `place`.
+void EnterWindow(SDL_Window* window, const SDL_Rect& place) {
     SDL_SetWindowFullscreen(window, 0);
     SDL_SetWindowBordered(window, SDL_TRUE);
     SDL_SetWindowResizable(window, SDL_TRUE);
-    SDL_SetWindowSize(window, width, height);
+    SDL_SetWindowSize(window, place.w, place.h);
+    SDL_SetWindowPosition(window, place.x, place.y);
+}
+
+// A window of the picture's size in the middle of the chosen display.
+SDL_Rect CentredPlace(int width, int height) {
     const int display = DisplayIndex();
-    SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED_DISPLAY(display), SDL_WINDOWPOS_CENTERED_DISPLAY(display));
+    return SDL_Rect{int(SDL_WINDOWPOS_CENTERED_DISPLAY(display)), int(SDL_WINDOWPOS_CENTERED_DISPLAY(display)), width,
+                    height};
 }
 
 }  // namespace
-
-SdlHost::~SdlHost() {
-    presenter_.reset();
-    for (const OpenSdlWindow& open : windows_) {
-        SDL_DestroyWindow(open.window);
-    }
-}
-
-bool SdlHost::VideoReady() {
-    if (videoTried_) {
-        return videoReady_;
-    }
-    videoTried_ = true;
-    // Ctrl+C and kill end the program as they would without SDL, not as an event nobody asked for.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        Warn("no display (%s); running without a window", SDL_GetError());
-        return false;
-    }
-    if (OnlyOffscreen()) {
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        Warn("no display; running without a window");
-        return false;
-    }
-    SDL_ShowCursor(cursorVisible_ ? SDL_ENABLE : SDL_DISABLE);
-    videoReady_ = true;
-    return true;
-}
-
-bool SdlHost::HasDisplay() {
-    if (!VideoReady()) {
-        return false;
-    }
-    const char* driver = SDL_GetCurrentVideoDriver();
-    return driver && std::strcmp(driver, "dummy") != 0 && std::strcmp(driver, "offscreen") != 0;
-}
 
 SDL_Window* SdlHost::SdlWindow(HWND hwnd) const {
     for (const OpenSdlWindow& open : windows_) {
@@ -130,9 +100,6 @@ HWND SdlHost::WindowOf(Uint32 sdlWindowId) const {
 }
 
 void SdlHost::OpenWindow(HWND hwnd, const std::string& title, int x, int y, int width, int height, bool borderless) {
-    if (!VideoReady()) {
-        return;
-    }
     SDL_Rect bounds{};
     SDL_GetDisplayBounds(DisplayIndex(), &bounds);
     const Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI | (borderless ? SDL_WINDOW_BORDERLESS : 0);
@@ -176,7 +143,7 @@ void SdlHost::SetDisplayMode(HWND owner, int width, int height) {
     }
     const WindowMode mode = CurrentSettings().windowMode;
     if (mode == WindowMode::Window) {
-        EnterWindow(window, width, height);
+        EnterWindow(window, CentredPlace(width, height));
     } else {
         EnterFullScreen(window, mode, width, height);
     }
@@ -202,24 +169,29 @@ void SdlHost::Present(const Canvas& picture) {
     presenter_->Present(picture, settings.scaling);
 }
 
+void SdlHost::Reshow(Uint32 sdlWindowId) {
+    if (presenter_ && SDL_GetWindowID(presented_) == sdlWindowId) {
+        presenter_->Refresh(CurrentSettings().scaling);
+    }
+}
+
 void SdlHost::ToggleFullScreen() {
     SDL_Window* window = FrameWindow();
     if (!window) {
         return;
     }
     if (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) {
-        EnterWindow(window, pictureWidth_, pictureHeight_);
+        EnterWindow(window, windowedPlace_.w > 0 ? windowedPlace_ : CentredPlace(pictureWidth_, pictureHeight_));
         return;
     }
+    SDL_GetWindowPosition(window, &windowedPlace_.x, &windowedPlace_.y);
+    SDL_GetWindowSize(window, &windowedPlace_.w, &windowedPlace_.h);
     const WindowMode mode = CurrentSettings().windowMode;
     EnterFullScreen(window, mode == WindowMode::Window ? WindowMode::Desktop : mode, pictureWidth_, pictureHeight_);
 }
 
 void SdlHost::SetCursorVisible(bool visible) {
-    cursorVisible_ = visible;
-    if (videoReady_) {
-        SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
-    }
+    SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
 }
 
 }  // namespace plat::sdl

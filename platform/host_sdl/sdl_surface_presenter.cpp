@@ -29,10 +29,20 @@ public:
             SDL_UnlockSurface(surface);
         }
         SDL_UpdateWindowSurface(window_);
+        presented_ = true;
+    }
+
+    // The window surface still holds the last frame; it is sent to the screen again. (A resize since then has
+    // replaced the surface, and SDL refuses: the next frame fills the new one.)
+    void Refresh(Scaling) override {
+        if (presented_) {
+            SDL_UpdateWindowSurface(window_);
+        }
     }
 
 private:
     SDL_Window* window_;
+    bool presented_ = false;
     PictureDrawer drawer_;
 };
 

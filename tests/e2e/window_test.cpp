@@ -1,5 +1,6 @@
 // window_test.cpp -- the program on an X display as a person meets it: the flashing intro full screen, Escape,
-// focus going away and coming back, closing the window, Alt+Enter, Print Screen, a set-up failure's message box.
+// focus going away and coming back, a paused window uncovered, closing the window, Alt+Enter, screenshots, a
+// set-up failure's message box.
 #include "screen_shot.h"
 #include "x_requests.h"
 
@@ -40,14 +41,21 @@ protected:
     bool WaitForFrames(std::size_t frames) const {
         return Eventually(3s, [&] { return FramesShown() >= frames; });
     }
-    std::string WindowSize(unsigned long window) const {
+    // The window's size and place, "WIDTHxHEIGHT+X+Y".
+    std::string WindowPlace(unsigned long window) const {
         const std::string shell = server_.Run(kXdotool + " getwindowgeometry --shell " + std::to_string(window));
-        const std::size_t width = shell.find("WIDTH="), height = shell.find("HEIGHT=");
-        if (width == npos || height == npos) {
-            return "unknown";
-        }
-        return shell.substr(width + 6, shell.find('\n', width) - width - 6) + "x" +
-               shell.substr(height + 7, shell.find('\n', height) - height - 7);
+        const auto value = [&](const std::string& name) {
+            const std::size_t at = shell.find("\n" + name + "=");
+            return at == npos ? "?"
+                              : shell.substr(at + name.size() + 2, shell.find('\n', at + 1) - at - name.size() - 2);
+        };
+        return value("WIDTH") + "x" + value("HEIGHT") + "+" + value("X") + "+" + value("Y");
+    }
+    // Waits until the program has been deactivated (WM_ACTIVATE(WA_INACTIVE) passed on) and its last frame ended.
+    bool WaitUntilPaused() const {
+        const bool paused = Eventually(3s, [&] { return program_->Trace().Find(kDeactivated) != npos; });
+        std::this_thread::sleep_for(200ms);
+        return paused;
     }
     // Ends the program with Escape and expects its exit code 27.
     void EndWithEscape() {
@@ -106,10 +114,9 @@ TEST_F(OnXDisplay, FocusElsewhereStopsTheFramesAndFocusBackRestoresTheImage) {
     ASSERT_TRUE(WaitForFrames(10));
 
     Xdotool("windowfocus " + std::to_string(e2e::RootWindowOf(server_.Name())));
-    ASSERT_TRUE(Eventually(3s, [&] { return program_->Trace().Find(kDeactivated) != npos; }))
-        << "expected the program deactivated once the focus went to the root window; trace ends:\n"
-        << program_->Trace().Excerpt(program_->Trace().raw.size() - 4);
-    std::this_thread::sleep_for(200ms);  // the frame in progress ends
+    ASSERT_TRUE(WaitUntilPaused()) << "expected the program deactivated once the focus went to the root window; "
+                                      "trace ends:\n"
+                                   << program_->Trace().Excerpt(program_->Trace().raw.size() - 4);
     const std::size_t framesBefore = FramesShown();
     const double cpuBefore = program_->CpuSeconds();
     std::this_thread::sleep_for(1s);
@@ -137,6 +144,40 @@ TEST_F(OnXDisplay, FocusElsewhereStopsTheFramesAndFocusBackRestoresTheImage) {
     EndWithEscape();
 }
 
+// Another window over the paused program's and away again: the program draws nothing in the background, so the
+// host shows the last frame again, in either way of presenting.
+class UncoveredOnXDisplay : public OnXDisplay, public testing::WithParamInterface<const char*> {};
+
+TEST_P(UncoveredOnXDisplay, PausedWindowShowsItsLastFrameAgain) {
+    ASSERT_NE(Start({std::string("TAMBERLYN_PRESENT=") + GetParam()}), 0ul);
+    ASSERT_TRUE(WaitForFrames(10));
+    Xdotool("windowfocus " + std::to_string(e2e::RootWindowOf(server_.Name())));
+    ASSERT_TRUE(WaitUntilPaused());
+    const e2e::Rgb paused = e2e::TakeScreenshot(server_);
+    ASSERT_GT(paused.width, 0);
+    constexpr std::uint32_t kMagenta = 0xFF00FF;
+    {
+        e2e::CoveringWindow cover(server_.Name(), 300, 200, 500, 400, kMagenta);
+        ASSERT_TRUE(cover.Shown());
+        ASSERT_TRUE(Eventually(2s, [&] { return e2e::TakeScreenshot(server_).At(550, 400) == kMagenta; }))
+            << "expected the covering window on the screen";
+    }
+    std::size_t differing = 0;
+    EXPECT_TRUE(Eventually(2s,
+                           [&] {
+                               const e2e::Rgb shot = e2e::TakeScreenshot(server_);
+                               differing = 0;
+                               for (std::size_t i = 0; i < shot.bytes.size() && i < paused.bytes.size(); ++i) {
+                                   differing += shot.bytes[i] != paused.bytes[i];
+                               }
+                               return shot.bytes.size() == paused.bytes.size() && differing == 0;
+                           }))
+        << "expected the screen as it was before the window covered it, got " << differing << " bytes differing";
+}
+
+INSTANTIATE_TEST_SUITE_P(EachPresenter, UncoveredOnXDisplay, testing::Values("surface", "renderer"),
+                         [](const testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
+
 TEST_F(OnXDisplay, WindowManagerCloseEndsTheProgramWithCode0) {
     const unsigned long window = Start();
     ASSERT_NE(window, 0ul);
@@ -159,46 +200,50 @@ TEST_F(OnXDisplay, AltF4EndsTheProgramWithCode0) {
     EXPECT_EQ(trace.Find("*0x104, 0x73,"), npos) << "expected F4 kept from the program";
 }
 
-TEST_F(OnXDisplay, AltEnterSwitchesToAWindowAndBack) {
+TEST_F(OnXDisplay, AltEnterSwitchesToAWindowAndBackToItsLastSizeAndPlace) {
     const unsigned long window = Start();
     ASSERT_NE(window, 0ul);
     ASSERT_TRUE(WaitForFrames(5));
-    ASSERT_EQ(WindowSize(window), "1280x1024") << "expected the window to fill the screen";
+    const std::string fullScreen = "1280x1024+0+0";
+    ASSERT_EQ(WindowPlace(window), fullScreen) << "expected the window to fill the screen";
     Xdotool("key alt+Return");
-    std::string size;
-    EXPECT_TRUE(Eventually(2s, [&] { return (size = WindowSize(window)) != "1280x1024"; }))
-        << "expected a smaller window after Alt+Enter, got " << size;
+    std::string place;
+    EXPECT_TRUE(Eventually(2s, [&] { return (place = WindowPlace(window)) == "640x480+320+272"; }))
+        << "expected a window of the picture's size in the middle after Alt+Enter, got " << place;
+    Xdotool("windowsize " + std::to_string(window) + " 800 600 windowmove " + std::to_string(window) + " 50 60");
+    ASSERT_TRUE(Eventually(2s, [&] { return (place = WindowPlace(window)) == "800x600+50+60"; }))
+        << "expected the person's size and place, got " << place;
     Xdotool("key alt+Return");
-    EXPECT_TRUE(Eventually(2s, [&] { return (size = WindowSize(window)) == "1280x1024"; }))
-        << "expected full screen again after a second Alt+Enter, got " << size;
+    EXPECT_TRUE(Eventually(2s, [&] { return (place = WindowPlace(window)) == fullScreen; }))
+        << "expected full screen again after a second Alt+Enter, got " << place;
+    Xdotool("key alt+Return");
+    EXPECT_TRUE(Eventually(2s, [&] { return (place = WindowPlace(window)) == "800x600+50+60"; }))
+        << "expected the window back at its last size and place, got " << place;
     EXPECT_EQ(program_->Trace().Find("*0x104, 0xd,"), npos) << "expected Enter kept from the program";
     const std::size_t frames = FramesShown();
     EXPECT_TRUE(WaitForFrames(frames + 5)) << "expected frames to go on";
     EndWithEscape();
 }
 
-TEST_F(OnXDisplay, PrintScreenSavesThePictureAt640x480) {
+TEST_F(OnXDisplay, TheScreenshotKeyAndPrintScreenSaveThePictureAt640x480) {
     ASSERT_NE(Start(), 0ul);
     ASSERT_TRUE(WaitForFrames(5));
-    Xdotool("key Print");
-    // A BMP file other than intro.bmp, once it has been written whole.
-    e2e::Rgb picture;
-    e2e::fs::path saved;
-    EXPECT_TRUE(Eventually(2s,
-                           [&] {
-                               for (const auto& entry : e2e::fs::directory_iterator(program_->Folder())) {
-                                   if (entry.path().filename() != "intro.bmp" && entry.path().extension() == ".bmp") {
-                                       saved = entry.path();
-                                       picture = e2e::ReadBmp(saved);
-                                   }
-                               }
-                               return picture.width > 0;
-                           }))
-        << "expected a readable BMP file in the working directory, got \"" << saved.string()
-        << "\"; the program wrote:\n"
-        << program_->Output();
-    EXPECT_EQ(std::to_string(picture.width) + "x" + std::to_string(picture.height), "640x480") << saved;
-    EXPECT_EQ(program_->Trace().Find("*0x100, 0x2c,"), npos) << "expected Print Screen kept from the program";
+    for (const std::string key : {"F12", "Print"}) {
+        const std::string number = key == "F12" ? "0001" : "0002";
+        const e2e::fs::path saved = program_->Folder() / ("tamberlyn-" + number + ".bmp");
+        Xdotool("key " + key);
+        e2e::Rgb picture;
+        EXPECT_TRUE(Eventually(2s, [&] { return (picture = e2e::ReadBmp(saved)).width > 0; }))
+            << key << ": expected a readable " << saved << "; the program wrote:\n"
+            << program_->Output();
+        EXPECT_EQ(std::to_string(picture.width) + "x" + std::to_string(picture.height), "640x480") << saved;
+        EXPECT_NE(program_->Output().find("tamberlyn: saved " + saved.string() + "\n"), npos)
+            << key << ": expected the file named on standard error, got:\n"
+            << program_->Output();
+    }
+    const Trace trace = program_->Trace();
+    EXPECT_EQ(trace.Find("*0x100, 0x2c,"), npos) << "expected Print Screen kept from the program";
+    EXPECT_EQ(trace.Find("*0x100, 0x7b,"), npos) << "expected F12 kept from the program";
     EndWithEscape();
 }
 

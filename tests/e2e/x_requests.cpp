@@ -57,4 +57,27 @@ bool RequestClose(const std::string& display, unsigned long window) {
     return true;
 }
 
+CoveringWindow::CoveringWindow(const std::string& display, int x, int y, int width, int height, unsigned long color) {
+    Display* connection = XOpenDisplay(display.c_str());
+    if (!connection) {
+        return;
+    }
+    connection_ = connection;
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    attributes.background_pixel = color;  // a 24-bit TrueColor screen: the pixel is the colour
+    window_ = XCreateWindow(connection, DefaultRootWindow(connection), x, y, static_cast<unsigned>(width),
+                            static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
+                            CWOverrideRedirect | CWBackPixel, &attributes);
+    XMapRaised(connection, window_);
+    XSync(connection, False);
+}
+
+CoveringWindow::~CoveringWindow() {
+    if (auto* connection = static_cast<Display*>(connection_)) {
+        XDestroyWindow(connection, window_);
+        XCloseDisplay(connection);  // flushes the request
+    }
+}
+
 }  // namespace e2e

@@ -157,10 +157,13 @@ private:
     std::string error_;
 };
 
-// The program running on an X server in a folder of its own (intro.bmp linked in), tracing to trace.log.
+// The program running on an X server in a folder of its own (intro.bmp linked in), tracing to trace.log, with
+// `arguments` on its command line. The photosensitivity warning is skipped unless `settings` unset it
+// ("TAMBERLYN_WARNING=").
 class ProgramOnDisplay {
 public:
-    ProgramOnDisplay(const XServer& server, const std::vector<std::string>& settings = {}) {
+    ProgramOnDisplay(const XServer& server, const std::vector<std::string>& settings = {},
+                     const std::vector<std::string>& arguments = {}) {
         static int runs = 0;
         folder_ =
             fs::path(testing::TempDir()) / ("tamberlyn-e2e-" + std::to_string(getpid()) + "-" + std::to_string(++runs));
@@ -169,13 +172,21 @@ public:
         // Only the settings given here: none of the caller's TAMBERLYN_* or SDL driver choices leak in. A sanitizer
         // build's leak checker is told what the display's system libraries keep until exit.
         std::vector<std::string> environment = {
-            "DISPLAY=" + server.Name(),  "XDG_CONFIG_HOME=" + folder_.string(),
-            "SDL_VIDEODRIVER=",          "SDL_AUDIODRIVER=dummy",
-            "TAMBERLYN_TRACE=trace.log", "TAMBERLYN_SCRIPT=",
-            "TAMBERLYN_FAIL=",           "TAMBERLYN_CAPTURE=",
-            "TAMBERLYN_UNPACED=",        std::string("LSAN_OPTIONS=suppressions=") + TAMBERLYN_LSAN_SUPPRESSIONS};
+            "DISPLAY=" + server.Name(),
+            "XDG_CONFIG_HOME=" + folder_.string(),
+            "SDL_VIDEODRIVER=",
+            "SDL_AUDIODRIVER=dummy",
+            "TAMBERLYN_TRACE=trace.log",
+            "TAMBERLYN_SCRIPT=",
+            "TAMBERLYN_FAIL=",
+            "TAMBERLYN_CAPTURE=",
+            "TAMBERLYN_UNPACED=",
+            "TAMBERLYN_WARNING=no",
+            std::string("LSAN_OPTIONS=suppressions=") + TAMBERLYN_LSAN_SUPPRESSIONS};
         environment.insert(environment.end(), settings.begin(), settings.end());
-        pid_ = Spawn({TAMBERLYN_PROGRAM_PATH}, environment, folder_, folder_ / "output.log");
+        std::vector<std::string> argv = {TAMBERLYN_PROGRAM_PATH};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        pid_ = Spawn(argv, environment, folder_, folder_ / "output.log");
     }
     ~ProgramOnDisplay() {
         if (pid_ > 0 && exitCode_ == -1) {

@@ -173,7 +173,9 @@ TEST_F(SdlEvents, FocusChangeEndsAWaitForMessages) {
     EXPECT_TRUE(WasSent(WM_ACTIVATEAPP, FALSE)) << "expected WM_ACTIVATEAPP(0), got " << Describe(sent);
 }
 
-TEST_F(SdlEvents, AltEnterAndPrintScreenStayWithThePlatform) {
+TEST_F(SdlEvents, AltEnterPrintScreenAndTheScreenshotKeyStayWithThePlatform) {
+    PushKey(SDL_SCANCODE_F12, true);  // the default screenshot key
+    PushKey(SDL_SCANCODE_F12, false);
     PushKey(SDL_SCANCODE_LALT, true, KMOD_LALT);
     PushKey(SDL_SCANCODE_RETURN, true, KMOD_LALT);
     PushKey(SDL_SCANCODE_RETURN, true, KMOD_LALT, true);

@@ -305,8 +305,10 @@ TEST_F(ScreenshotTest, PrintScreenSavesTheShownPictureAtItsOwnSizeUnderNewNames)
     ASSERT_EQ(primary_->Flip(nullptr, DDFLIP_WAIT), DD_OK);
     Fill(RECT{0, 0, 640, 480}, 0x0000FF);  // the next frame, drawn but not shown
 
-    ASSERT_EQ(plat::capture::SaveScreenshot(), "tamberlyn-0001.bmp");
-    EXPECT_EQ(plat::capture::SaveScreenshot(), "tamberlyn-0002.bmp") << "a second shot takes the next free name";
+    const std::filesystem::path here = std::filesystem::current_path();
+    ASSERT_EQ(plat::capture::SaveScreenshot(), (here / "tamberlyn-0001.bmp").string());
+    EXPECT_EQ(plat::capture::SaveScreenshot(), (here / "tamberlyn-0002.bmp").string())
+        << "a second shot takes the next free name";
     SDL_Surface* saved = SDL_LoadBMP("tamberlyn-0001.bmp");
     ASSERT_NE(saved, nullptr) << SDL_GetError();
     EXPECT_EQ(saved->w, 640);

@@ -40,6 +40,7 @@ public:
     }
     bool PumpEvents() override { return false; }
     bool ShowMessageBox(const char*, const char*, UINT) override { return false; }
+    Answer AskToGoOn(const char*, const char*, const char*, const char*) override { return Answer::NotShown; }
     void SetCursorVisible(bool) override {}
     std::unique_ptr<plat::AudioOutput> OpenAudio() override { return nullptr; }
     Clock::time_point Now() override { return now_; }

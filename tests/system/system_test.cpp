@@ -294,9 +294,11 @@ TEST(FrameCycle, ClosingTheWindowQuitsWithoutShuttingTheEngineDown) {
     EXPECT_EQ(trace.Count("IDirectInputDevice::Unacquire("), 0u);
 }
 
-TEST(FrameCycle, MissingImageLeavesTheFlashAlone) {
+TEST(FrameCycle, MissingImageLeavesTheFlashAloneAndIsSaidOnce) {
     const ProgramRun run = RunProgram("6:key=ESCAPE", "", false);
     ASSERT_TRUE(Ended(run, 27));
+    EXPECT_EQ(run.output,
+              "tamberlyn: cannot load " + (run.folder / "intro.bmp").string() + ": No such file or directory\n");
     const Trace& trace = run.trace;
     EXPECT_NE(trace.Find(kImageLoad + "NULL"), npos);
     EXPECT_EQ(trace.Count("LoadImageA("), 1u) << "no reload of an image that never loaded";
