@@ -25,6 +25,7 @@ add_library(tamberlyn_platform STATIC
     platform/sdl/load_image.cpp
     platform/sdl/message_queue.cpp
     platform/sdl/picture_rect.cpp
+    platform/sdl/pixel_rows.cpp
     platform/sdl/presenter.cpp
     platform/sdl/relay.cpp
     platform/sdl/renderer_presenter.cpp

@@ -8,6 +8,7 @@
 #include "keyboard_state.h"
 #include "message_queue.h"
 #include "relay.h"
+#include "screen.h"
 #include "settings.h"
 #include "window_table.h"
 
@@ -42,6 +43,14 @@ GdiCounts LiveGdiObjects() {
 
 int LiveSurfaces() {
     return plat::display::TrackedCount();
+}
+
+PresentedFrame LastPresentedFrame() {
+    const plat::screen::PresentRecord last = plat::screen::LastPresent();
+    const char* path = last.path == plat::PresentPath::Surface    ? "surface"
+                       : last.path == plat::PresentPath::Renderer ? "renderer"
+                                                                  : "";
+    return PresentedFrame{path, last.width, last.height};
 }
 
 void SetWinsockVersion(WORD version) {

@@ -35,6 +35,15 @@ GdiCounts LiveGdiObjects();
 // Live DirectDraw surfaces.
 int LiveSurfaces();
 
+// How the last flip reached a window: the way ("surface" or "renderer", as TAMBERLYN_PRESENT names them; empty when
+// no window showed it) and that window's size in real pixels.
+struct PresentedFrame {
+    std::string path;
+    int windowWidth;
+    int windowHeight;
+};
+PresentedFrame LastPresentedFrame();
+
 // The version WSAStartup reports in wVersion (default 0x0101).
 void SetWinsockVersion(WORD version);
 

@@ -17,6 +17,8 @@ public:
     virtual void Present(const Canvas& picture, Scaling scaling) = 0;
     // True if Present waits for the display's refresh.
     virtual bool SyncsToDisplay() const = 0;
+    // Surface or Renderer: which way this presenter goes.
+    virtual PresentPath Path() const = 0;
 };
 
 // The window surface, filled on the processor: the fast path where no hardware renderer exists.

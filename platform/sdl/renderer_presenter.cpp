@@ -45,6 +45,7 @@ public:
     }
 
     bool SyncsToDisplay() const override { return syncs_; }
+    PresentPath Path() const override { return PresentPath::Renderer; }
 
 private:
     static constexpr Uint32 kTextureFormat = SDL_PIXELFORMAT_RGB888;

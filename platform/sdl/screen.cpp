@@ -28,6 +28,7 @@ struct State {
     SDL_Window* presented = nullptr;  // the window `presenter` draws into
     std::unique_ptr<Presenter> presenter;
     bool synced = false;  // the last present waited for the display
+    PresentRecord lastPresent;
     int pictureWidth = 640;
     int pictureHeight = 480;
     bool cursorVisible = true;
@@ -214,6 +215,7 @@ void DisplayReleased(HWND owner) {
 void Present(const Canvas& front) {
     State& state = TheState();
     state.synced = false;
+    state.lastPresent = PresentRecord{};
     SDL_Window* window = FrameWindow();
     if (!window || (SDL_GetWindowFlags(window) & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED))) {
         return;  // nowhere to show it; the display's pacing still holds the frame rate
@@ -226,6 +228,12 @@ void Present(const Canvas& front) {
     }
     state.presenter->Present(front, settings.scaling);
     state.synced = state.presenter->SyncsToDisplay();
+    state.lastPresent.path = state.presenter->Path();
+    SDL_GetWindowSizeInPixels(window, &state.lastPresent.width, &state.lastPresent.height);
+}
+
+PresentRecord LastPresent() {
+    return TheState().lastPresent;
 }
 
 bool SyncsToDisplay() {

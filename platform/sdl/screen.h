@@ -2,6 +2,7 @@
 #pragma once
 
 #include "canvas.h"
+#include "settings.h"
 
 #include <windows.h>
 
@@ -29,6 +30,15 @@ void DisplayReleased(HWND owner);
 void Present(const Canvas& front);
 // True if presenting waits for the display's refresh (so no other pacing is needed).
 bool SyncsToDisplay();
+
+// Where the last frame went: the way it took (Surface or Renderer; Auto when it reached no window) and the size of
+// the window, in real pixels.
+struct PresentRecord {
+    PresentPath path = PresentPath::Auto;
+    int width = 0;
+    int height = 0;
+};
+PresentRecord LastPresent();
 // Alt+Enter: full screen to a window and back.
 void ToggleFullScreen();
 // Print Screen: saves the last presented picture at the display mode's size in the working directory;
