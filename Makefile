@@ -21,7 +21,7 @@ RUN_FRAMES_DIR ?= $(DEFAULT_DIR)/frames
 BENCH_ARGS ?=
 
 .DEFAULT_GOAL := build
-.PHONY: deps build windows run test bench asan clean
+.PHONY: deps build windows run test bench bench-program bench-wine asan clean
 
 deps:
 	@missing=""; \
@@ -69,6 +69,14 @@ bench: build
 	    "$$binary" $(BENCH_ARGS) || exit 1; \
 	done; \
 	[ "$$found" -eq 1 ] || { echo "no benchmark binaries in $(DEFAULT_DIR)/bench"; exit 1; }
+
+# The whole program timed from outside, headless and on a virtual X screen, beside frame_bench's figures.
+bench-program: build
+	bench/program_bench.sh --build $(DEFAULT_DIR)
+
+# Wine beside us: the intro's frames under Wine and on our layer, on one virtual X screen.
+bench-wine: build windows
+	bench/wine_bench.sh --native $(DEFAULT_DIR) --windows $(WINDOWS_DIR)
 
 asan: deps
 	cmake --preset asan

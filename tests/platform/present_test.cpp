@@ -327,6 +327,37 @@ TEST_F(DisplayTest, AFlipShowsThePictureScaledIntoTheFullScreenWindow) {
     EXPECT_EQ(pixel(rect.x + rect.w / 2 - 1, rect.y + rect.h / 2 - 1), 0x0000FFu) << "just left of the middle";
 }
 
+TEST_F(DisplayTest, BarsArePaintedOnlyWhenTheWindowChangesOrWasExposed) {
+    SDL_Window* window = ShownWindow();
+    if (!window) {
+        GTEST_SKIP() << "needs a video driver that opens windows";
+    }
+    SDL_SetWindowFullscreen(window, 0);
+    SDL_SetWindowSize(window, 1280, 768);  // the 1024 x 768 picture with a bar of 128 on either side
+    const auto corner = [&] {
+        SDL_Surface* surface = SDL_GetWindowSurface(window);
+        return surface && surface->w == 1280 ? static_cast<std::uint32_t*>(surface->pixels) : nullptr;
+    };
+    ASSERT_NE(corner(), nullptr) << "the window surface takes the new size";
+    *corner() = 0xFF00FF;
+    Fill(RECT{0, 0, 640, 480}, 0x00FF00);
+    ASSERT_EQ(primary_->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+    EXPECT_EQ(*corner() & 0xFFFFFF, 0u) << "bars painted in a window of a new size";
+
+    *corner() = 0xFF00FF;
+    ASSERT_EQ(primary_->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+    EXPECT_EQ(*corner() & 0xFFFFFF, 0xFF00FFu) << "bars already there are not painted again every frame";
+
+    SDL_Event exposed{};
+    exposed.type = SDL_WINDOWEVENT;
+    exposed.window.windowID = SDL_GetWindowID(window);
+    exposed.window.event = SDL_WINDOWEVENT_EXPOSED;
+    SDL_PushEvent(&exposed);
+    ASSERT_EQ(primary_->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+    EXPECT_EQ(*corner() & 0xFFFFFF, 0u) << "bars painted again once the window system lost what the window showed";
+    SDL_FlushEvent(SDL_WINDOWEVENT);
+}
+
 TEST_F(DisplayTest, TheFrameCapHoldsFramesBackEvenWithoutPacing) {
     plat::Settings& settings = plat::CurrentSettings();
     const plat::Settings saved = settings;
