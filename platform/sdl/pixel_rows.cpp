@@ -45,25 +45,31 @@ ColumnMap::ColumnMap(std::vector<std::int32_t> columns, int sourceWidth)
 
 namespace {
 
-// 5-6-5 to x8r8g8b8, each channel's top bits repeated below it.
-std::uint32_t Widen565(std::uint32_t p) {
-    return ((p << 8) & 0xF80000) | ((p << 3) & 0x0700F8) | ((p << 5) & 0xFC00) | ((p >> 1) & 0x300) | ((p >> 2) & 0x7);
+// 5-6-5 to x8r8g8b8, each channel's top bits repeated below it, in place: one pixel, or a vector of them (inlined
+// into a function of that vector's instruction set; passed by reference, as vectors wider than the baseline's
+// cannot be passed by value outside such functions).
+template <typename Pixels>
+__attribute__((always_inline)) inline void Widen565(Pixels& p) {
+    p = ((p << 8) & 0xF80000) | ((p << 3) & 0x0700F8) | ((p << 5) & 0xFC00) | ((p >> 1) & 0x300) | ((p >> 2) & 0x7);
+}
+
+// One source pixel, as it is or widened from 5-6-5.
+std::uint32_t Pixel(const std::uint32_t* in, std::int32_t column) {
+    return in[column];
+}
+
+std::uint32_t Pixel(const std::uint16_t* in, std::int32_t column) {
+    std::uint32_t pixel = in[column];
+    Widen565(pixel);
+    return pixel;
 }
 
 // Pixels [begin, end) of a scaled row, one at a time.
-void Scale32Range(int begin, int end, std::uint32_t* out, const std::uint32_t* in, const ColumnMap& map,
-                  std::uint32_t orBits) {
+template <typename Source>
+void ScaleRange(int begin, int end, std::uint32_t* out, const Source* in, const ColumnMap& map, std::uint32_t orBits) {
     const std::int32_t* columns = map.Columns();
     for (int i = begin; i < end; ++i) {
-        out[i] = in[columns[i]] | orBits;
-    }
-}
-
-void Scale565Range(int begin, int end, std::uint32_t* out, const std::uint16_t* in, const ColumnMap& map,
-                   std::uint32_t orBits) {
-    const std::int32_t* columns = map.Columns();
-    for (int i = begin; i < end; ++i) {
-        out[i] = Widen565(in[columns[i]]) | orBits;
+        out[i] = Pixel(in, columns[i]) | orBits;
     }
 }
 
@@ -71,55 +77,57 @@ void CopyPortable(void* out, const void* in, std::size_t bytes) {
     std::memcpy(out, in, bytes);
 }
 
-void Scale32Portable(std::uint32_t* out, const std::uint32_t* in, const ColumnMap& map, std::uint32_t orBits) {
-    Scale32Range(0, map.Width(), out, in, map, orBits);
+template <typename Source>
+void ScalePortable(std::uint32_t* out, const Source* in, const ColumnMap& map, std::uint32_t orBits) {
+    ScaleRange(0, map.Width(), out, in, map, orBits);
 }
 
-void Scale565Portable(std::uint32_t* out, const std::uint16_t* in, const ColumnMap& map, std::uint32_t orBits) {
-    Scale565Range(0, map.Width(), out, in, map, orBits);
-}
-
-constexpr RowRoutines kPortable{CopyPortable, Scale32Portable, Scale565Portable};
+constexpr RowRoutines kPortable{CopyPortable, ScalePortable<std::uint32_t>, ScalePortable<std::uint16_t>};
 
 #ifdef PIXEL_ROWS_X86
 
-// ---- SSE2: four pixels a step ----
+// Vectors of pixels, and of bytes, of one width.
+typedef std::uint32_t Pixels4 __attribute__((vector_size(16)));
+typedef std::uint32_t Pixels8 __attribute__((vector_size(32)));
+typedef std::uint8_t Vector16 __attribute__((vector_size(16)));
+typedef std::uint8_t Vector32 __attribute__((vector_size(32)));
 
-__m128i Masked(__m128i v, int mask) {
-    return _mm_and_si128(v, _mm_set1_epi32(mask));
-}
-
-__m128i Widen565(__m128i p) {
-    return _mm_or_si128(
-        _mm_or_si128(_mm_or_si128(Masked(_mm_slli_epi32(p, 8), 0xF80000), Masked(_mm_slli_epi32(p, 3), 0x0700F8)),
-                     _mm_or_si128(Masked(_mm_slli_epi32(p, 5), 0xFC00), Masked(_mm_srli_epi32(p, 1), 0x300))),
-        Masked(_mm_srli_epi32(p, 2), 0x7));
-}
-
-// Aligned stores after one unaligned head, and an unaligned tail: the same speed at any alignment.
-void CopySse2(void* out, const void* in, std::size_t bytes) {
-    if (bytes < 16) {
-        std::memcpy(out, in, bytes);  // a handful of moves; glibc keeps `rep movsb` for large copies
+// One copy for each vector width, inlined into a function of that width's instruction set: aligned stores after one
+// unaligned head, and one unaligned tail, so that the speed is the same at any alignment. Copies shorter than a
+// vector are a handful of moves, which glibc makes without `rep movsb`.
+template <typename Vector>
+__attribute__((always_inline)) inline void CopyWith(std::uint8_t* to, const std::uint8_t* from, std::size_t bytes) {
+    constexpr std::size_t kSize = sizeof(Vector);
+    if (bytes < kSize) {
+        std::memcpy(to, from, bytes);
         return;
     }
-    auto* to = static_cast<std::uint8_t*>(out);
-    const auto* from = static_cast<const std::uint8_t*>(in);
-    const auto at = [&](std::size_t offset) { return reinterpret_cast<const __m128i*>(from + offset); };
-    const auto into = [&](std::size_t offset) { return reinterpret_cast<__m128i*>(to + offset); };
-    _mm_storeu_si128(into(0), _mm_loadu_si128(at(0)));
-    std::size_t offset = 16 - (reinterpret_cast<std::uintptr_t>(to) & 15);
-    for (; offset + 64 <= bytes; offset += 64) {
-        const __m128i a = _mm_loadu_si128(at(offset)), b = _mm_loadu_si128(at(offset + 16)),
-                      c = _mm_loadu_si128(at(offset + 32)), d = _mm_loadu_si128(at(offset + 48));
-        _mm_store_si128(into(offset), a);
-        _mm_store_si128(into(offset + 16), b);
-        _mm_store_si128(into(offset + 32), c);
-        _mm_store_si128(into(offset + 48), d);
+    Vector a, b, c, d;
+    std::memcpy(&a, from, kSize);
+    std::memcpy(to, &a, kSize);
+    std::size_t offset = kSize - reinterpret_cast<std::uintptr_t>(to) % kSize;
+    for (; offset + 4 * kSize <= bytes; offset += 4 * kSize) {
+        std::memcpy(&a, from + offset, kSize);
+        std::memcpy(&b, from + offset + kSize, kSize);
+        std::memcpy(&c, from + offset + 2 * kSize, kSize);
+        std::memcpy(&d, from + offset + 3 * kSize, kSize);
+        std::memcpy(to + offset, &a, kSize);
+        std::memcpy(to + offset + kSize, &b, kSize);
+        std::memcpy(to + offset + 2 * kSize, &c, kSize);
+        std::memcpy(to + offset + 3 * kSize, &d, kSize);
     }
-    for (; offset + 16 <= bytes; offset += 16) {
-        _mm_store_si128(into(offset), _mm_loadu_si128(at(offset)));
+    for (; offset + kSize <= bytes; offset += kSize) {
+        std::memcpy(&a, from + offset, kSize);
+        std::memcpy(to + offset, &a, kSize);
     }
-    _mm_storeu_si128(into(bytes - 16), _mm_loadu_si128(at(bytes - 16)));
+    std::memcpy(&a, from + bytes - kSize, kSize);
+    std::memcpy(to + bytes - kSize, &a, kSize);
+}
+
+// ---- SSE2: four pixels a step ----
+
+void CopySse2(void* out, const void* in, std::size_t bytes) {
+    CopyWith<Vector16>(static_cast<std::uint8_t*>(out), static_cast<const std::uint8_t*>(in), bytes);
 }
 
 __m128i Pick4(const std::uint32_t* in, const std::int32_t* columns) {
@@ -127,111 +135,67 @@ __m128i Pick4(const std::uint32_t* in, const std::int32_t* columns) {
                           static_cast<int>(in[columns[2]]), static_cast<int>(in[columns[3]]));
 }
 
-void Scale32Sse2(std::uint32_t* out, const std::uint32_t* in, const ColumnMap& map, std::uint32_t orBits) {
+__m128i Pick4(const std::uint16_t* in, const std::int32_t* columns) {
+    auto picked = Pixels4(_mm_setr_epi32(in[columns[0]], in[columns[1]], in[columns[2]], in[columns[3]]));
+    Widen565(picked);
+    return __m128i(picked);
+}
+
+template <typename Source>
+void ScaleSse2(std::uint32_t* out, const Source* in, const ColumnMap& map, std::uint32_t orBits) {
     const __m128i ors = _mm_set1_epi32(static_cast<int>(orBits));
     const std::int32_t* columns = map.Columns();
     int i = 0;
     for (const int width = map.Width(); i + 4 <= width; i += 4) {
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_or_si128(Pick4(in, columns + i), ors));
     }
-    Scale32Range(i, map.Width(), out, in, map, orBits);
+    ScaleRange(i, map.Width(), out, in, map, orBits);
 }
 
-void Scale565Sse2(std::uint32_t* out, const std::uint16_t* in, const ColumnMap& map, std::uint32_t orBits) {
-    const __m128i ors = _mm_set1_epi32(static_cast<int>(orBits));
-    const std::int32_t* columns = map.Columns();
-    int i = 0;
-    for (const int width = map.Width(); i + 4 <= width; i += 4) {
-        const __m128i picked = _mm_setr_epi32(in[columns[i]], in[columns[i + 1]], in[columns[i + 2]], in[columns[i + 3]]);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_or_si128(Widen565(picked), ors));
-    }
-    Scale565Range(i, map.Width(), out, in, map, orBits);
-}
-
-constexpr RowRoutines kSse2{CopySse2, Scale32Sse2, Scale565Sse2};
+constexpr RowRoutines kSse2{CopySse2, ScaleSse2<std::uint32_t>, ScaleSse2<std::uint16_t>};
 
 // ---- AVX2: eight pixels a step, picked from a window of eight source pixels by one permutation ----
 
 #define PIXEL_ROWS_AVX2 __attribute__((target("avx2")))
 
-PIXEL_ROWS_AVX2 __m256i Masked(__m256i v, int mask) {
-    return _mm256_and_si256(v, _mm256_set1_epi32(mask));
-}
-
-PIXEL_ROWS_AVX2 __m256i Widen565(__m256i p) {
-    return _mm256_or_si256(
-        _mm256_or_si256(
-            _mm256_or_si256(Masked(_mm256_slli_epi32(p, 8), 0xF80000), Masked(_mm256_slli_epi32(p, 3), 0x0700F8)),
-            _mm256_or_si256(Masked(_mm256_slli_epi32(p, 5), 0xFC00), Masked(_mm256_srli_epi32(p, 1), 0x300))),
-        Masked(_mm256_srli_epi32(p, 2), 0x7));
-}
-
 PIXEL_ROWS_AVX2 void CopyAvx2(void* out, const void* in, std::size_t bytes) {
-    if (bytes < 32) {
-        CopySse2(out, in, bytes);
-        return;
-    }
-    auto* to = static_cast<std::uint8_t*>(out);
-    const auto* from = static_cast<const std::uint8_t*>(in);
-    const auto at = [&](std::size_t offset) { return reinterpret_cast<const __m256i*>(from + offset); };
-    const auto into = [&](std::size_t offset) { return reinterpret_cast<__m256i*>(to + offset); };
-    _mm256_storeu_si256(into(0), _mm256_loadu_si256(at(0)));
-    std::size_t offset = 32 - (reinterpret_cast<std::uintptr_t>(to) & 31);
-    for (; offset + 128 <= bytes; offset += 128) {
-        const __m256i a = _mm256_loadu_si256(at(offset)), b = _mm256_loadu_si256(at(offset + 32)),
-                      c = _mm256_loadu_si256(at(offset + 64)), d = _mm256_loadu_si256(at(offset + 96));
-        _mm256_store_si256(into(offset), a);
-        _mm256_store_si256(into(offset + 32), b);
-        _mm256_store_si256(into(offset + 64), c);
-        _mm256_store_si256(into(offset + 96), d);
-    }
-    for (; offset + 32 <= bytes; offset += 32) {
-        _mm256_store_si256(into(offset), _mm256_loadu_si256(at(offset)));
-    }
-    _mm256_storeu_si256(into(bytes - 32), _mm256_loadu_si256(at(bytes - 32)));
+    CopyWith<Vector32>(static_cast<std::uint8_t*>(out), static_cast<const std::uint8_t*>(in), bytes);
 }
 
 PIXEL_ROWS_AVX2 __m256i Lanes(const ColumnMap::Block& block) {
     return _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(block.lanes)));
 }
 
-PIXEL_ROWS_AVX2 void Scale32Avx2(std::uint32_t* out, const std::uint32_t* in, const ColumnMap& map,
-                                 std::uint32_t orBits) {
+// The eight pixels of a block: the window of eight source pixels at its base, permuted; 5-6-5 widened.
+PIXEL_ROWS_AVX2 __m256i Pick8(const std::uint32_t* in, const ColumnMap::Block& block) {
+    const __m256i window = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + block.base));
+    return _mm256_permutevar8x32_epi32(window, Lanes(block));
+}
+
+PIXEL_ROWS_AVX2 __m256i Pick8(const std::uint16_t* in, const ColumnMap::Block& block) {
+    const __m128i window = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + block.base));
+    auto picked = Pixels8(_mm256_permutevar8x32_epi32(_mm256_cvtepu16_epi32(window), Lanes(block)));
+    Widen565(picked);
+    return __m256i(picked);
+}
+
+template <typename Source>
+PIXEL_ROWS_AVX2 void ScaleAvx2(std::uint32_t* out, const Source* in, const ColumnMap& map, std::uint32_t orBits) {
     const __m256i ors = _mm256_set1_epi32(static_cast<int>(orBits));
     const ColumnMap::Block* blocks = map.Blocks();
     int i = 0;
     for (const int width = map.Width(); i + 8 <= width; i += 8) {
         const ColumnMap::Block& block = blocks[i / 8];
         if (block.base < 0) {
-            Scale32Range(i, i + 8, out, in, map, orBits);
+            ScaleRange(i, i + 8, out, in, map, orBits);  // sources spread wider than a window: shrinking
             continue;
         }
-        const __m256i window = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + block.base));
-        const __m256i picked = _mm256_permutevar8x32_epi32(window, Lanes(block));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_or_si256(picked, ors));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_or_si256(Pick8(in, block), ors));
     }
-    Scale32Range(i, map.Width(), out, in, map, orBits);
+    ScaleRange(i, map.Width(), out, in, map, orBits);
 }
 
-PIXEL_ROWS_AVX2 void Scale565Avx2(std::uint32_t* out, const std::uint16_t* in, const ColumnMap& map,
-                                  std::uint32_t orBits) {
-    const __m256i ors = _mm256_set1_epi32(static_cast<int>(orBits));
-    const ColumnMap::Block* blocks = map.Blocks();
-    int i = 0;
-    for (const int width = map.Width(); i + 8 <= width; i += 8) {
-        const ColumnMap::Block& block = blocks[i / 8];
-        if (block.base < 0) {
-            Scale565Range(i, i + 8, out, in, map, orBits);
-            continue;
-        }
-        const __m128i window = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + block.base));
-        const __m256i picked = _mm256_permutevar8x32_epi32(_mm256_cvtepu16_epi32(window), Lanes(block));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_or_si256(Widen565(picked), ors));
-    }
-    Scale565Range(i, map.Width(), out, in, map, orBits);
-}
-
-constexpr RowRoutines kAvx2{CopyAvx2, Scale32Avx2, Scale565Avx2};
+constexpr RowRoutines kAvx2{CopyAvx2, ScaleAvx2<std::uint32_t>, ScaleAvx2<std::uint16_t>};
 
 bool ProcessorHasAvx2() {
     __builtin_cpu_init();
