@@ -4,7 +4,8 @@
 # A frame's cost is the difference between a long run and a short one over the frames between them, so start-up and
 # shut-down drop out. frame_bench's figure for the same way of presenting, measured in the same place, stands beside
 # it: the column "program/bench" shows when the two drift apart. The program also runs with glibc's `rep movsb` kept
-# out of its copies (see README), which should change nothing.
+# out of its copies (see README), which should change nothing. Last, on the X screen, the program paced at 60 frames
+# a second, full screen, for ten seconds: the share of a processor core it takes.
 #
 #   program_bench.sh [--build DIR] [--frames N] [--rounds R] [--screen WxH]
 #
@@ -38,31 +39,50 @@ workdir=$(mktemp -d /tmp/program_bench-XXXXXX)
 trap 'rm -rf "$workdir"' EXIT
 cp "$build/intro.bmp" "$workdir/"
 
-# Runs the program for $1 frames in window mode $2 with GLIBC_TUNABLES=$3; prints "WALL_NS CPU_S".
+# The processor seconds the X server of this display has used so far (0 without one).
+server_seconds() {
+    local pid
+    pid=$([[ -n ${DISPLAY:-} ]] && pgrep -f "^Xvfb $DISPLAY " | head -n 1 || true)
+    if [[ -z $pid ]]; then
+        echo 0
+        return
+    fi
+    awk -v tick="$(getconf CLK_TCK)" '{ print ($14 + $15) / tick }' "/proc/$pid/stat"
+}
+
+# Runs the program for $1 frames in window mode $2 with GLIBC_TUNABLES=$3; prints the seconds it took: "WALL CPU
+# SERVER" (wall clock, its own processor time, the X server's processor time meanwhile).
 run_program() {
-    local start end cpu
+    local start end cpu server_before server_after
+    server_before=$(server_seconds)
     start=$(date +%s%N)
     cpu=$(cd "$workdir" && GLIBC_TUNABLES=$3 SDL_AUDIODRIVER=dummy TAMBERLYN_UNPACED=1 TAMBERLYN_PRESENT=surface \
         TAMBERLYN_WINDOW=$2 TAMBERLYN_SCRIPT="$1:key=ESCAPE" /usr/bin/time -f '%U %S' "$build/tamberlyn" 2>&1 \
         >/dev/null | tail -n 1)
     end=$(date +%s%N)
-    echo "$((end - start)) $(echo "$cpu" | awk '{ print $1 + $2 }')"
+    server_after=$(server_seconds)
+    echo "$(((end - start) / 1000)) $cpu $server_before $server_after" |
+        awk '{ print $1 / 1e6, $2 + $3, $5 - $4 }'
 }
 
 median() {
     sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
-# Microseconds a frame, wall and processor, for window mode $1 with GLIBC_TUNABLES=$2: medians over the rounds.
+# Microseconds a frame for window mode $1 with GLIBC_TUNABLES=$2, "WALL CPU SERVER" as run_program's: each the
+# median over the rounds of (long run - short run) / frames.
 frame_cost() {
-    local walls=() cpus=() round long short_run
+    local per_frame=() round long short_run
     for ((round = 0; round < rounds; ++round)); do
         short_run=$(run_program "$short" "$1" "$2")
         long=$(run_program "$((short + frames))" "$1" "$2")
-        walls+=("$(awk -v l="${long% *}" -v s="${short_run% *}" -v n="$frames" 'BEGIN { print (l - s) / n / 1000 }')")
-        cpus+=("$(awk -v l="${long#* }" -v s="${short_run#* }" -v n="$frames" 'BEGIN { print (l - s) / n * 1e6 }')")
+        per_frame+=("$(echo "$long $short_run" | awk -v n="$frames" '{ print ($1 - $4) / n * 1e6, ($2 - $5) / n * 1e6,
+            ($3 - $6) / n * 1e6 }')")
     done
-    echo "$(printf '%s\n' "${walls[@]}" | median) $(printf '%s\n' "${cpus[@]}" | median)"
+    local column
+    for column in 1 2 3; do
+        printf '%s\n' "${per_frame[@]}" | awk -v c="$column" '{ print $c }' | median
+    done | paste -sd ' '
 }
 
 # frame_bench's medians for the memset and the surface frames, in microseconds: "MEMSET WINDOW DESKTOP".
@@ -88,29 +108,41 @@ bench_figures() {
 
 # One table row per window mode for the video driver in SDL_VIDEODRIVER.
 measure() {
-    local where=$1 bench mode wall cpu wall_off cpu_off bench_time
+    local where=$1 bench mode wall cpu server wall_off cpu_off server_off bench_time
     read -r -a bench <<<"$(bench_figures)"
     for mode in window desktop; do
-        read -r wall cpu <<<"$(frame_cost "$mode" "")"
-        read -r wall_off cpu_off <<<"$(frame_cost "$mode" "$no_rep_movsb")"
+        read -r wall cpu server <<<"$(frame_cost "$mode" "")"
+        read -r wall_off cpu_off server_off <<<"$(frame_cost "$mode" "$no_rep_movsb")"
         [[ $mode == window ]] && bench_time=${bench[1]} || bench_time=${bench[2]}
-        awk -v where="$where" -v mode="$mode" -v wall="$wall" -v cpu="$cpu" -v off="$wall_off" -v cpu_off="$cpu_off" \
-            -v bench="$bench_time" -v memset="${bench[0]}" 'BEGIN {
-                printf "%-16s %-8s %9.1f %9.1f %9.2f %9.2f %10.1f %9.2f %9.1f %9.1f\n", where, mode, wall, cpu,
-                    off / wall, cpu_off / cpu, bench, wall / bench, wall / memset, bench / memset }'
+        awk -v where="$where" -v mode="$mode" -v wall="$wall" -v cpu="$cpu" -v server="$server" -v off="$wall_off" \
+            -v cpu_off="$cpu_off" -v bench="$bench_time" -v memset="${bench[0]}" 'BEGIN {
+                printf "%-15s %-8s %8.1f %8.1f %8.1f %8.2f %8.2f %8.1f %8.2f %8.1f %8.1f\n", where, mode, wall, cpu,
+                    server, off / wall, cpu_off / cpu, bench, wall / bench, wall / memset, bench / memset }'
     done
+}
+
+# The share of one core the program takes full screen at 60 frames a second over 600 frames (ten seconds).
+paced_share() {
+    local times
+    times=$(cd "$workdir" && SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy TAMBERLYN_PRESENT=surface \
+        TAMBERLYN_WINDOW=desktop TAMBERLYN_SCRIPT=600:key=ESCAPE /usr/bin/time -f '%U %S %e' "$build/tamberlyn" 2>&1 \
+        >/dev/null | tail -n 1)
+    echo "$times" | awk -v screen="$screen" '{
+        printf "paced, full screen on Xvfb %s, 600 frames: %.2f s of processor in %.2f s: %.1f%% of a core\n",
+            screen, $1 + $2, $3, 100 * ($1 + $2) / $3 }'
 }
 
 if [[ -n $on_display ]]; then
     SDL_VIDEODRIVER=x11 measure "Xvfb $screen"
+    paced_share
     exit 0
 fi
 echo "The program unpaced through the window surface, $frames frames (a run of $((short + frames)) less one of $short)," \
      "medians of $rounds rounds; times in microseconds a frame, memset: frame_bench's BM_Memset/3 in the same place."
 echo "rep off: the program's figure with GLIBC_TUNABLES=$no_rep_movsb over the default's."
-printf "%-16s %-8s %9s %9s %9s %9s %10s %9s %9s %9s\n" driver mode program cpu "rep off" "cpu off" frame_bench \
-    "prog/bench" "memsets" "memsets"
-printf "%-16s %-8s %9s %9s %9s %9s %10s %9s %9s %9s\n" "" "" "wall" "" "ratio" "ratio" "wall" "" "program" "bench"
+printf "%-15s %-8s %8s %8s %8s %8s %8s %8s %8s %8s %8s\n" driver mode program program "X server" "rep off" \
+    "rep off" frame_ "program/" memsets memsets
+printf "%-15s %-8s %8s %8s %8s %8s %8s %8s %8s %8s %8s\n" "" "" wall cpu cpu "wall" "cpu" bench "bench" program bench
 SDL_VIDEODRIVER=dummy measure "dummy"
 xvfb-run -a -s "-screen 0 ${screen}x24" bash "$0" --on-display --build "$build" --frames "$frames" --rounds "$rounds" \
     --screen "$screen"
