@@ -29,6 +29,7 @@ ColumnMap ColumnMap::Nearest(int sourceWidth, int width) {
 ColumnMap::ColumnMap(std::vector<std::int32_t> columns, int sourceWidth)
     : sourceWidth_(sourceWidth), columns_(std::move(columns)) {
     blocks_.resize(columns_.size() / 8);
+    windowed_ = sourceWidth >= 8;
     for (std::size_t b = 0; b < blocks_.size(); ++b) {
         const std::int32_t* columns = &columns_[8 * b];
         Block& block = blocks_[b];
@@ -40,6 +41,7 @@ ColumnMap::ColumnMap(std::vector<std::int32_t> columns, int sourceWidth)
                 block.lanes[k] = static_cast<std::uint8_t>(columns[k] - block.base);
             }
         }
+        windowed_ = windowed_ && block.base >= 0;
     }
 }
 
@@ -181,16 +183,15 @@ PIXEL_ROWS_AVX2 __m256i Pick8(const std::uint16_t* in, const ColumnMap::Block& b
 
 template <typename Source>
 PIXEL_ROWS_AVX2 void ScaleAvx2(std::uint32_t* out, const Source* in, const ColumnMap& map, std::uint32_t orBits) {
+    if (!map.Windowed()) {
+        ScaleRange(0, map.Width(), out, in, map, orBits);  // a shrinking row: sources spread wider than a window
+        return;
+    }
     const __m256i ors = _mm256_set1_epi32(static_cast<int>(orBits));
     const ColumnMap::Block* blocks = map.Blocks();
     int i = 0;
     for (const int width = map.Width(); i + 8 <= width; i += 8) {
-        const ColumnMap::Block& block = blocks[i / 8];
-        if (block.base < 0) {
-            ScaleRange(i, i + 8, out, in, map, orBits);  // sources spread wider than a window: shrinking
-            continue;
-        }
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_or_si256(Pick8(in, block), ors));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_or_si256(Pick8(in, blocks[i / 8]), ors));
     }
     ScaleRange(i, map.Width(), out, in, map, orBits);
 }

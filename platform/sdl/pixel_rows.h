@@ -15,7 +15,7 @@ int NearestSource(int i, int from, int to);
 class ColumnMap {
 public:
     // Eight destination pixels whose sources lie within eight pixels from `base`: `lanes` says which of those
-    // each one shows. `base` is -1 where they spread wider (a shrinking scale), or the row is under eight pixels.
+    // each one shows. `base` is -1 where they spread wider (a shrinking scale).
     struct Block {
         std::int32_t base;
         std::uint8_t lanes[8];
@@ -31,11 +31,14 @@ public:
     int Width() const { return static_cast<int>(columns_.size()); }
     const std::int32_t* Columns() const { return columns_.data(); }
     const Block* Blocks() const { return blocks_.data(); }  // one for every whole eight of Width()
+    // True if every block reads within its eight source pixels (never where the row shrinks or is under eight).
+    bool Windowed() const { return windowed_; }
 
 private:
     int sourceWidth_ = 0;
     std::vector<std::int32_t> columns_;
     std::vector<Block> blocks_;
+    bool windowed_ = false;
 };
 
 enum class InstructionSet { Portable, Sse2, Avx2 };
