@@ -88,13 +88,14 @@ void BM_PaintMargins(benchmark::State& state, Size size) {
 
 void RegisterBenchmarks() {
     benchmark::RegisterBenchmark("BM_Memset", BM_Memset)->Unit(benchmark::kMicrosecond);
-    const std::pair<plat::InstructionSet, const char*> sets[] = {
-        {plat::InstructionSet::Portable, "portable"}, {plat::InstructionSet::Sse2, "sse2"}, {plat::InstructionSet::Avx2, "avx2"}};
+    const std::pair<plat::InstructionSet, const char*> sets[] = {{plat::InstructionSet::Portable, "portable"},
+                                                                 {plat::InstructionSet::Sse2, "sse2"},
+                                                                 {plat::InstructionSet::Avx2, "avx2"}};
     for (const Size size : kWindows) {
         const std::string window = std::to_string(size.width) + "x" + std::to_string(size.height);
         for (const auto& [set, setName] : sets) {
-            for (const auto& [layout, bits] : {std::make_pair(PixelLayout::Xrgb8888, "/32/"),
-                                               std::make_pair(PixelLayout::Rgb565, "/16/")}) {
+            for (const auto& [layout, bits] :
+                 {std::make_pair(PixelLayout::Xrgb8888, "/32/"), std::make_pair(PixelLayout::Rgb565, "/16/")}) {
                 benchmark::RegisterBenchmark(("BM_Draw/" + std::string(setName) + bits + window).c_str(), BM_Draw,
                                              plat::RowRoutinesFor(set), layout, size)
                     ->Unit(benchmark::kMicrosecond);

@@ -208,10 +208,8 @@ void RegisterBenchmarks() {
     for (const int depth : {3, 1}) {
         benchmark::RegisterBenchmark("BM_Memset", BM_Memset)->Arg(depth)->Unit(benchmark::kMicrosecond);
         const std::pair<const char*, void (*)(benchmark::State&, const Presentation*)> benchmarks[] = {
-            {"BM_Frame", BM_Step<&Intro::Frame>},
-            {"BM_Clear", BM_Step<&Intro::Clear>},
-            {"BM_Flash", BM_Step<&Intro::Flash>},
-            {"BM_DrawImage", BM_Step<&Intro::DrawImage>},
+            {"BM_Frame", BM_Step<&Intro::Frame>}, {"BM_Clear", BM_Step<&Intro::Clear>},
+            {"BM_Flash", BM_Step<&Intro::Flash>}, {"BM_DrawImage", BM_Step<&Intro::DrawImage>},
             {"BM_Flip", BM_Step<&Intro::Flip>},
         };
         for (const auto& [name, function] : benchmarks) {

@@ -23,8 +23,8 @@ struct BarsPainted {
     std::vector<void*> buffers;
 
     bool SameLayout(const PixelTarget& target, const SDL_Rect& other) const {
-        return width == target.width && height == target.height && pitch == target.pitch &&
-               format == target.format && SDL_RectEquals(&rect, &other);
+        return width == target.width && height == target.height && pitch == target.pitch && format == target.format &&
+               SDL_RectEquals(&rect, &other);
     }
 };
 

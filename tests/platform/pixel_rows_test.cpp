@@ -49,7 +49,8 @@ TEST(RowRoutinesTest, TheFastestSetIsOneThatRuns) {
 
 TEST(RowRoutinesTest, CopiesEveryLengthAtEveryAlignmentAndNothingBeyond) {
     constexpr std::size_t kGuard = 64;
-    const std::size_t lengths[] = {0, 1, 15, 16, 17, 31, 32, 33, 63, 64, 65, 127, 128, 129, 200, 2392, 2560, 5760, 4109};
+    const std::size_t lengths[] = {0,  1,   15,  16,  17,  31,   32,   33,   63,  64,
+                                   65, 127, 128, 129, 200, 2392, 2560, 5760, 4109};
     for (const auto& [name, routines] : RunnableSets()) {
         for (const std::size_t length : lengths) {
             for (std::size_t fromOffset = 0; fromOffset < 36; fromOffset += 7) {
@@ -61,8 +62,8 @@ TEST(RowRoutinesTest, CopiesEveryLengthAtEveryAlignmentAndNothingBeyond) {
                     routines->copy(to.data() + toOffset, from.data() + fromOffset, length);
                     std::vector<std::uint8_t> expected(length + 2 * kGuard, 0xA5);
                     std::memcpy(expected.data() + toOffset, from.data() + fromOffset, length);
-                    ASSERT_EQ(to, expected) << name << ": " << length << " bytes from offset " << fromOffset
-                                            << " to offset " << toOffset;
+                    ASSERT_EQ(to, expected)
+                        << name << ": " << length << " bytes from offset " << fromOffset << " to offset " << toOffset;
                 }
             }
         }
@@ -75,9 +76,9 @@ struct Widths {
     int source;
     int width;
 };
-const Widths kWidths[] = {{1, 1},     {1, 9},    {3, 2},     {7, 7},     {8, 8},     {9, 17},    {37, 1921},
-                          {640, 640}, {640, 1440}, {640, 1280}, {640, 1024}, {640, 800}, {640, 533}, {640, 13},
-                          {60, 598},  {641, 643}, {17, 16},   {5, 3}};
+const Widths kWidths[] = {{1, 1},     {1, 9},     {3, 2},      {7, 7},      {8, 8},      {9, 17},
+                          {37, 1921}, {640, 640}, {640, 1440}, {640, 1280}, {640, 1024}, {640, 800},
+                          {640, 533}, {640, 13},  {60, 598},   {641, 643},  {17, 16},    {5, 3}};
 
 // The source pixel under each destination pixel's centre, reckoned plainly.
 int CentreSource(int i, int source, int width) {
@@ -97,7 +98,8 @@ TEST(RowRoutinesTest, ScaledThirtyTwoBitRowsShowThePixelUnderEachCentre) {
                 routines->scale32(out.data(), in.data(), map, alpha);
                 int wrong = 0;
                 for (int i = 0; i < widths.width; ++i) {
-                    const std::uint32_t expected = in[std::size_t(CentreSource(i, widths.source, widths.width))] | alpha;
+                    const std::uint32_t expected =
+                        in[std::size_t(CentreSource(i, widths.source, widths.width))] | alpha;
                     if (out[std::size_t(i)] != expected && wrong++ == 0) {
                         ADD_FAILURE() << name << ": " << widths.source << " -> " << widths.width << ", pixel " << i
                                       << ": expected " << std::hex << expected << ", got " << out[std::size_t(i)];
@@ -131,9 +133,8 @@ TEST(RowRoutinesTest, ScaledFiveSixFiveRowsAreWidenedAndShowThePixelUnderEachCen
                 const std::uint16_t pixel = in[std::size_t(CentreSource(i, widths.source, widths.width))];
                 const std::uint32_t expected = WidenPlainly(pixel) | 0xFF000000;
                 if (out[std::size_t(i)] != expected && wrong++ == 0) {
-                    ADD_FAILURE() << name << ": " << widths.source << " -> " << widths.width << ", pixel " << i
-                                  << " (" << std::hex << pixel << "): expected " << expected << ", got "
-                                  << out[std::size_t(i)];
+                    ADD_FAILURE() << name << ": " << widths.source << " -> " << widths.width << ", pixel " << i << " ("
+                                  << std::hex << pixel << "): expected " << expected << ", got " << out[std::size_t(i)];
                 }
             }
             EXPECT_EQ(wrong, 0) << name << ": " << widths.source << " -> " << widths.width;

@@ -135,10 +135,9 @@ int CountWrongPixels(const Target& target, const SDL_Rect& rect, const Canvas& p
         for (int x = 0; x < target.pixels.width; ++x) {
             const int i = x - rect.x, j = y - rect.y;
             const bool inside = i >= 0 && i < rect.w && j >= 0 && j < rect.h;
-            const std::uint32_t expected =
-                inside ? Rgb(picture, (2 * i + 1) * picture.Width() / (2 * rect.w),
-                             (2 * j + 1) * picture.Height() / (2 * rect.h))
-                       : 0;
+            const std::uint32_t expected = inside ? Rgb(picture, (2 * i + 1) * picture.Width() / (2 * rect.w),
+                                                        (2 * j + 1) * picture.Height() / (2 * rect.h))
+                                                  : 0;
             const std::uint32_t got = target.At(x, y);
             if (((got & 0xFFFFFF) != expected || (alpha && got >> 24 != 0xFF)) && wrong++ == 0) {
                 ADD_FAILURE() << "pixel (" << x << ", " << y << ") of " << Text(rect) << ": expected " << std::hex
