@@ -24,7 +24,7 @@ RUN_FRAMES_DIR ?= $(DEFAULT_DIR)/frames
 BENCH_ARGS ?=
 
 .DEFAULT_GOAL := build
-.PHONY: help deps run-deps build windows run test bench asan clean
+.PHONY: help deps run-deps build windows run test bench bench-program bench-wine asan clean
 
 help:
 	@echo "make [build]  install everything missing (make deps), build the default preset: program, tests, benchmarks"
@@ -32,6 +32,8 @@ help:
 	@echo "              (full screen on this display; without one, a few seconds on a virtual one, screenshots)"
 	@echo "make test     install everything missing, build, run every test: native, Windows under Wine, sanitizers"
 	@echo "make bench    build, run every benchmark (BENCH_ARGS=... passes options to each)"
+	@echo "make bench-program  the whole program timed from outside, headless and on a virtual X screen"
+	@echo "make bench-wine     the intro's frames under Wine and on our layer, side by side"
 	@echo "make asan     build the asan preset (address and undefined-behaviour sanitizers)"
 	@echo "make windows  build the 32-bit Windows program with MinGW-w64"
 	@echo "make deps     install the Debian packages of RUN_PACKAGES and TEST_PACKAGES that are missing"
@@ -98,6 +100,14 @@ bench: build
 	    "$$binary" $(BENCH_ARGS) || exit 1; \
 	done; \
 	[ "$$found" -eq 1 ] || { echo "no benchmark binaries in $(DEFAULT_DIR)/bench"; exit 1; }
+
+# The whole program timed from outside, headless and on a virtual X screen, beside frame_bench's figures.
+bench-program: build
+	bench/program_bench.sh --build $(DEFAULT_DIR)
+
+# Wine beside us: the intro's frames under Wine and on our layer, on one virtual X screen.
+bench-wine: build windows
+	bench/wine_bench.sh --native $(DEFAULT_DIR) --windows $(WINDOWS_DIR)
 
 asan: deps
 	cmake --preset asan

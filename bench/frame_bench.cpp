@@ -3,15 +3,22 @@
 // frame in a window of the run's video driver (dummy unless SDL_VIDEODRIVER says otherwise), so the frame and
 // the flip include the present; they are also run for each way of presenting, in a window of the picture's
 // size and full screen. Each time is also given as a multiple of the memset's, in the column "memsets".
+// A benchmark whose set-up did not do what it measures (no picture, no window, another way of presenting) fails.
 #include "engine/engine.h"
 #include "graphics/bitmap.h"
 
 #include "diagnostics.h"
+#include "platform_state.h"
+#include "sdl_host.h"
 
 #include <benchmark/benchmark.h>
 
+#include <SDL.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -26,15 +33,27 @@ LRESULT CALLBACK BenchWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
+// Where the picture is loaded from: a copy in a fresh folder under /tmp, whose name is short enough for Bitmap (it
+// keeps at most 49 characters of a name) wherever the build folder lies.
+std::string& PicturePath() {
+    static std::string path;
+    return path;
+}
+
 // The intro's objects at one display depth, set up as the program sets them up.
 struct Intro {
     Engine engine;
     Bitmap image;
+    std::string failure;  // what went wrong in the set-up; empty if nothing did
 
     Intro(DWORD depthSelector, const std::map<std::string, std::string>& settings) {
         tamberlyn::ResetPlatform(settings);
-        engine.Init("Tamberlyn", 640, 480, depthSelector, BenchWindowProc, GetModuleHandleA(nullptr), nullptr, nullptr);
-        engine.LoadBitmap(image, TAMBERLYN_INTRO_BMP);
+        if (!engine.Init("Tamberlyn", 640, 480, depthSelector, BenchWindowProc, GetModuleHandleA(nullptr), nullptr,
+                         nullptr)) {
+            failure = "Engine::Init failed";
+        } else if (!engine.LoadBitmap(image, PicturePath().c_str())) {
+            failure = "the picture did not load from '" + PicturePath() + "'";
+        }
     }
     ~Intro() { engine.Shutdown(); }
 
@@ -64,10 +83,38 @@ std::unique_ptr<Intro>& Current() {
     return intro;
 }
 
+// Empty if a frame just flipped reached a window the way `presentation` asks (any way and size when it is null),
+// else what it did instead.
+std::string PresentFailure(const Presentation* presentation) {
+    const auto* host = dynamic_cast<const plat::sdl::SdlHost*>(&plat::TheHost());
+    const plat::sdl::SdlHost::PresentRecord frame = host ? host->LastPresent() : plat::sdl::SdlHost::PresentRecord{};
+    if (frame.path.empty()) {
+        return "no window showed the frame (no video driver?)";
+    }
+    if (!presentation) {
+        return "";
+    }
+    const std::string size = std::to_string(frame.width) + "x" + std::to_string(frame.height);
+    const std::string wanted = std::string(presentation->name);
+    if (wanted.compare(0, frame.path.size() + 1, frame.path + "/") != 0) {
+        return "presented through the " + frame.path + ", not as " + wanted;
+    }
+    SDL_DisplayMode desktop{};
+    const bool windowed = std::string(presentation->windowMode) == "window";
+    if (windowed
+            ? frame.width != 640 || frame.height != 480
+            : SDL_GetDesktopDisplayMode(0, &desktop) != 0 || frame.width != desktop.w || frame.height != desktop.h) {
+        return "a window of " + size + " is not " + wanted;
+    }
+    return "";
+}
+
 // Sets up the intro at the benchmark's depth (its argument: 1 = 16 bits, 3 = 32 bits) presented as asked,
-// once for each change of either.
-Intro& IntroAt(const benchmark::State& state, const Presentation* presentation) {
+// once for each change of either, and checks it with one frame. Null, with the benchmark skipped as an error,
+// where the set-up did not do what the benchmark measures.
+Intro* IntroAt(benchmark::State& state, const Presentation* presentation) {
     static std::pair<DWORD, const Presentation*> current{~0u, nullptr};
+    static std::string failure;
     const std::pair<DWORD, const Presentation*> wanted{static_cast<DWORD>(state.range(0)), presentation};
     if (current != wanted) {
         Current().reset();
@@ -77,38 +124,48 @@ Intro& IntroAt(const benchmark::State& state, const Presentation* presentation) 
         }
         Current() = std::make_unique<Intro>(wanted.first, settings);
         current = wanted;
+        failure = Current()->failure;
+        if (failure.empty()) {
+            Current()->Frame();
+            failure = PresentFailure(presentation);
+        }
     }
-    return *Current();
+    if (!failure.empty()) {
+        state.SkipWithError(failure.c_str());
+        return nullptr;
+    }
+    return Current().get();
 }
 
 void BM_Memset(benchmark::State& state) {
-    Intro& intro = IntroAt(state, nullptr);
-    IDirectDrawSurface* back = intro.engine.drawDevice.backBuffer;
+    Intro* intro = IntroAt(state, nullptr);
+    if (!intro) {
+        return;
+    }
+    IDirectDrawSurface* back = intro->engine.drawDevice.backBuffer;
     for (auto _ : state) {
         DDSURFACEDESC desc{};
         desc.dwSize = sizeof desc;
-        back->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr);
+        if (back->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr) != DD_OK) {
+            state.SkipWithError("the back buffer could not be locked");
+            break;
+        }
         std::memset(desc.lpSurface, 0, std::size_t(desc.lPitch) * desc.dwHeight);
         benchmark::DoNotOptimize(desc.lpSurface);
         back->Unlock(desc.lpSurface);
     }
 }
 
-// One step of the frame, or the whole frame, over and over, presented as the run's settings say.
+// One step of the frame, or the whole frame, over and over, presented as the run's settings say (`presentation`
+// null) or in one given way.
 template <void (Intro::*kStep)()>
-void BM_Step(benchmark::State& state) {
-    Intro& intro = IntroAt(state, nullptr);
-    for (auto _ : state) {
-        (intro.*kStep)();
+void BM_Step(benchmark::State& state, const Presentation* presentation) {
+    Intro* intro = IntroAt(state, presentation);
+    if (!intro) {
+        return;
     }
-}
-
-// The same, presented in one given way.
-template <void (Intro::*kStep)()>
-void BM_StepPresented(benchmark::State& state, const Presentation* presentation) {
-    Intro& intro = IntroAt(state, presentation);
     for (auto _ : state) {
-        (intro.*kStep)();
+        (intro->*kStep)();
     }
 }
 
@@ -147,20 +204,18 @@ void RegisterBenchmarks() {
         {"renderer/desktop", "renderer", "desktop"},
     };
     for (const int depth : {3, 1}) {
-        const std::pair<const char*, void (*)(benchmark::State&)> benchmarks[] = {
-            {"BM_Memset", BM_Memset},
-            {"BM_Frame", BM_Step<&Intro::Frame>},
-            {"BM_Clear", BM_Step<&Intro::Clear>},
-            {"BM_Flash", BM_Step<&Intro::Flash>},
-            {"BM_DrawImage", BM_Step<&Intro::DrawImage>},
+        benchmark::RegisterBenchmark("BM_Memset", BM_Memset)->Arg(depth)->Unit(benchmark::kMicrosecond);
+        const std::pair<const char*, void (*)(benchmark::State&, const Presentation*)> benchmarks[] = {
+            {"BM_Frame", BM_Step<&Intro::Frame>}, {"BM_Clear", BM_Step<&Intro::Clear>},
+            {"BM_Flash", BM_Step<&Intro::Flash>}, {"BM_DrawImage", BM_Step<&Intro::DrawImage>},
             {"BM_Flip", BM_Step<&Intro::Flip>},
         };
         for (const auto& [name, function] : benchmarks) {
-            benchmark::RegisterBenchmark(name, function)->Arg(depth)->Unit(benchmark::kMicrosecond);
+            benchmark::RegisterBenchmark(name, function, nullptr)->Arg(depth)->Unit(benchmark::kMicrosecond);
         }
         for (const Presentation& presentation : presentations) {
-            for (const auto& [step, function] : {std::make_pair("BM_Frame/", BM_StepPresented<&Intro::Frame>),
-                                                 std::make_pair("BM_Flip/", BM_StepPresented<&Intro::Flip>)}) {
+            for (const auto& [step, function] : {std::make_pair("BM_Frame/", BM_Step<&Intro::Frame>),
+                                                 std::make_pair("BM_Flip/", BM_Step<&Intro::Flip>)}) {
                 benchmark::RegisterBenchmark((step + std::string(presentation.name)).c_str(), function, &presentation)
                     ->Arg(depth)
                     ->Unit(benchmark::kMicrosecond);
@@ -171,7 +226,28 @@ void RegisterBenchmarks() {
 
 }  // namespace
 
+// A fresh folder under /tmp holding a copy of intro.bmp; empty if the copy could not be made (the benchmarks then
+// fail at their set-up).
+std::filesystem::path FolderWithPicture() {
+    char folder[] = "/tmp/frame_bench-XXXXXX";
+    if (!mkdtemp(folder)) {
+        return {};
+    }
+    std::error_code error;
+    if (!std::filesystem::copy_file(TAMBERLYN_INTRO_BMP, std::string(folder) + "/intro.bmp", error)) {
+        std::filesystem::remove_all(folder, error);
+        return {};
+    }
+    return folder;
+}
+
 int main(int argc, char** argv) {
+    const std::filesystem::path folder = FolderWithPicture();
+    if (folder.empty()) {
+        std::fprintf(stderr, "frame_bench: cannot copy %s into a folder under /tmp\n", TAMBERLYN_INTRO_BMP);
+    } else {
+        PicturePath() = (folder / "intro.bmp").string();
+    }
     // Before the platform reads its settings: frames as fast as they go without waiting for the display, no
     // display or sound card needed unless the caller names a video driver.
     setenv("TAMBERLYN_UNPACED", "1", 1);
@@ -185,5 +261,9 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     Current().reset();
     benchmark::Shutdown();
+    if (!folder.empty()) {
+        std::error_code error;
+        std::filesystem::remove_all(folder, error);
+    }
     return 0;
 }

@@ -23,6 +23,7 @@ set(TAMBERLYN_CORE_SOURCES
     platform/core/keyboard_state.cpp
     platform/core/log.cpp
     platform/core/parse.cpp
+    platform/core/pixel_rows.cpp
     platform/core/photosensitivity_warning.cpp
     platform/core/platform_state.cpp
     platform/core/relay.cpp

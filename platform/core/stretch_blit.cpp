@@ -1,8 +1,13 @@
-// stretch_blit.cpp -- DirectDraw's stretching copy: fixed-point column stepping, repeated rows copied whole.
+// stretch_blit.cpp -- DirectDraw's stretching copy: fixed-point column stepping, repeated rows copied whole, 32-bit
+// rows scaled by the vector row routines.
 #include "stretch_blit.h"
+
+#include "pixel_rows.h"
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 namespace plat {
 namespace {
@@ -11,6 +16,17 @@ using Step = std::uint64_t;  // 16.16 fixed point; 64 bits so that i * step cann
 
 Step StepOf(LONG from, LONG to) {
     return (Step(from) << 16) / Step(to);
+}
+
+// The source column of each of `width` destination columns.
+ColumnMap Columns(int sourceWidth, int width, Step step) {
+    std::vector<std::int32_t> columns(static_cast<std::size_t>(width));
+    Step position = 0;
+    for (std::int32_t& column : columns) {
+        column = static_cast<std::int32_t>(position >> 16);
+        position += step;
+    }
+    return ColumnMap(std::move(columns), sourceWidth);
 }
 
 template <int kBytes>
@@ -27,10 +43,8 @@ void ScaleRow(std::uint8_t* out, const std::uint8_t* in, int width, Step step, i
             return ScaleRow<1>(out, in, width, step);
         case 2:
             return ScaleRow<2>(out, in, width, step);
-        case 3:
-            return ScaleRow<3>(out, in, width, step);
         default:
-            return ScaleRow<4>(out, in, width, step);
+            return ScaleRow<3>(out, in, width, step);
     }
 }
 
@@ -63,6 +77,9 @@ void StretchBlit(Canvas& dst, const RECT& dstRect, const Canvas& src, const RECT
     const Step columnStep = StepOf(srcWidth, dstWidth);
     const Step rowStep = StepOf(srcHeight, dstHeight);
     const std::size_t rowBytes = std::size_t(dstWidth) * bytes;
+    const RowRoutines& routines = FastestRowRoutines();
+    const bool unscaled = columnStep == Step(1) << 16;
+    const ColumnMap columns = bytes == 4 && !unscaled ? Columns(srcWidth, dstWidth, columnStep) : ColumnMap();
 
     std::uint8_t* previous = nullptr;
     Step previousRow = ~Step(0);
@@ -71,12 +88,15 @@ void StretchBlit(Canvas& dst, const RECT& dstRect, const Canvas& src, const RECT
         std::uint8_t* out = dst.Bits() + std::size_t(dstRect.top + j) * dst.Pitch() + std::size_t(dstRect.left) * bytes;
         const Step row = position >> 16;
         if (row == previousRow) {
-            std::memcpy(out, previous, rowBytes);
+            routines.copy(out, previous, rowBytes);
         } else {
             const std::uint8_t* in =
                 src.Bits() + std::size_t(srcRect.top + row) * src.Pitch() + std::size_t(srcRect.left) * bytes;
-            if (columnStep == Step(1) << 16) {
-                std::memcpy(out, in, rowBytes);
+            if (unscaled) {
+                routines.copy(out, in, rowBytes);
+            } else if (bytes == 4) {
+                routines.scale32(reinterpret_cast<std::uint32_t*>(out), reinterpret_cast<const std::uint32_t*>(in),
+                                 columns, 0);
             } else {
                 ScaleRow(out, in, dstWidth, columnStep, bytes);
             }

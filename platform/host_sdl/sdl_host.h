@@ -35,6 +35,14 @@ public:
     void SetCursorVisible(bool visible) override;
     // The program's window behind an SDL window id, or null.
     HWND WindowOf(Uint32 sdlWindowId) const;
+    // Where the last frame went, for benchmarks: the way ("surface" or "renderer", as TAMBERLYN_PRESENT names them;
+    // empty when it reached no window) and that window's size in real pixels.
+    struct PresentRecord {
+        std::string path;
+        int width = 0;
+        int height = 0;
+    };
+    PresentRecord LastPresent() const { return lastPresent_; }
     // The window showed something else for a while (another window lay over it): it shows its last frame again.
     void Reshow(Uint32 sdlWindowId);
 
@@ -68,6 +76,7 @@ private:
     int pictureHeight_ = 480;
     // Where the window was, and its size, when Alt+Enter last took it full screen; empty before that.
     SDL_Rect windowedPlace_{};
+    PresentRecord lastPresent_;
 };
 
 }  // namespace plat::sdl

@@ -1,10 +1,9 @@
-// sdl_picture_drawer.cpp -- the picture into SDL's pixels: pixman converts, rows are scaled here and repeated rows
-// copied whole, whole-number enlargements repeat each pixel without looking anything up.
+// sdl_picture_drawer.cpp -- the picture into SDL's pixels: each source row scaled, and converted from 5-6-5 where it
+// needs it, once straight into the target, and the target rows that repeat it copied from the first. Formats
+// without a routine of their own are converted by pixman first.
 #include "sdl_picture_drawer.h"
 
 #include "sdl_format.h"
-
-#include <cstring>
 
 namespace plat {
 namespace {
@@ -44,95 +43,23 @@ struct Source {
     int pitch;
 };
 
-// The source pixel under the centre of destination pixel `i` of `to` (nearest-neighbour).
-int SourceIndex(int i, int from, int to) {
-    return static_cast<int>((2 * std::int64_t(i) + 1) * from / (2 * std::int64_t(to)));
-}
-
-template <typename Pixel, int kFactor>
-void RepeatPixels(std::uint8_t* out, const std::uint8_t* in, int count) {
-    auto* to = reinterpret_cast<Pixel*>(out);
-    const auto* from = reinterpret_cast<const Pixel*>(in);
-    for (int i = 0; i < count; ++i) {
-        const Pixel pixel = from[i];
-        for (int k = 0; k < kFactor; ++k) {
-            to[i * kFactor + k] = pixel;
-        }
-    }
-}
+// How one source row becomes one target row.
+enum class RowWay {
+    Copy,      // same format, same width
+    Scale32,   // 32-bit pixels picked, alpha bits added where the target has them
+    Scale565,  // 5-6-5 pixels picked and widened to 32 bits
+    Pick16,    // other 16-bit and 24-bit pixels, picked one at a time
+    Pick24,
+};
 
 template <typename Pixel>
-void PickPixels(std::uint8_t* out, const std::uint8_t* in, const std::vector<int>& columns) {
+void PickPixels(std::uint8_t* out, const std::uint8_t* in, const ColumnMap& map) {
     auto* to = reinterpret_cast<Pixel*>(out);
     const auto* from = reinterpret_cast<const Pixel*>(in);
-    const int count = static_cast<int>(columns.size());
-    for (int i = 0; i < count; ++i) {
+    const std::int32_t* columns = map.Columns();
+    for (int i = 0; i < map.Width(); ++i) {
         to[i] = from[columns[i]];
     }
-}
-
-// One destination row from one source row: copied, each pixel repeated 2, 3 or 4 times, or picked by column.
-template <typename Pixel>
-void ScaleRow(std::uint8_t* out, const std::uint8_t* in, int sourceWidth, const std::vector<int>& columns) {
-    const int width = static_cast<int>(columns.size());
-    switch (width % sourceWidth == 0 ? width / sourceWidth : 0) {
-        case 1:
-            std::memcpy(out, in, sizeof(Pixel) * std::size_t(width));
-            return;
-        case 2:
-            return RepeatPixels<Pixel, 2>(out, in, sourceWidth);
-        case 3:
-            return RepeatPixels<Pixel, 3>(out, in, sourceWidth);
-        case 4:
-            return RepeatPixels<Pixel, 4>(out, in, sourceWidth);
-        default:
-            return PickPixels<Pixel>(out, in, columns);
-    }
-}
-
-template <typename Pixel>
-void Scale(const Source& source, const PixelTarget& target, const SDL_Rect& rect, const std::vector<int>& columns) {
-    const std::uint8_t* previous = nullptr;
-    int previousRow = -1;
-    for (int j = 0; j < rect.h; ++j) {
-        std::uint8_t* out = static_cast<std::uint8_t*>(target.pixels) + std::size_t(rect.y + j) * target.pitch +
-                            std::size_t(rect.x) * sizeof(Pixel);
-        const int row = SourceIndex(j, source.height, rect.h);
-        if (row == previousRow) {
-            std::memcpy(out, previous, sizeof(Pixel) * std::size_t(rect.w));
-        } else {
-            ScaleRow<Pixel>(out, source.bits + std::size_t(row) * source.pitch, source.width, columns);
-        }
-        previous = out;
-        previousRow = row;
-    }
-}
-
-// The parts of the target outside `rect`: above, below, left and right of it.
-int Margins(const PixelTarget& target, const SDL_Rect& rect, pixman_rectangle16_t* margins) {
-    const auto box = [](int x, int y, int width, int height) {
-        return pixman_rectangle16_t{std::int16_t(x), std::int16_t(y), std::uint16_t(width), std::uint16_t(height)};
-    };
-    if (rect.w <= 0 || rect.h <= 0) {
-        margins[0] = box(0, 0, target.width, target.height);
-        return 1;
-    }
-    int count = 0;
-    const int below = rect.y + rect.h;
-    const int right = rect.x + rect.w;
-    if (rect.y > 0) {
-        margins[count++] = box(0, 0, target.width, rect.y);
-    }
-    if (below < target.height) {
-        margins[count++] = box(0, below, target.width, target.height - below);
-    }
-    if (rect.x > 0) {
-        margins[count++] = box(0, rect.y, rect.x, rect.h);
-    }
-    if (right < target.width) {
-        margins[count++] = box(right, rect.y, target.width - right, rect.h);
-    }
-    return count;
 }
 
 // Converts `picture` with pixman onto (x, y) of `pixels`, at its own size.
@@ -145,51 +72,113 @@ void Convert(const Canvas& picture, void* pixels, int width, int height, int pit
     }
 }
 
+bool ThirtyTwoBitRgb(Uint32 sdlFormat) {
+    return sdlFormat == SDL_PIXELFORMAT_RGB888 || sdlFormat == SDL_PIXELFORMAT_ARGB8888;
+}
+
 }  // namespace
 
 bool CanDrawInto(Uint32 sdlFormat) {
     return PixmanFormat(sdlFormat) != 0;
 }
 
-void PictureDrawer::Draw(const Canvas& picture, const PixelTarget& target, const SDL_Rect& rect) {
+void PaintMargins(const PixelTarget& target, const SDL_Rect& rect) {
+    const auto box = [](int x, int y, int width, int height) {
+        return pixman_rectangle16_t{std::int16_t(x), std::int16_t(y), std::uint16_t(width), std::uint16_t(height)};
+    };
+    pixman_rectangle16_t margins[4];
+    int count = 0;
+    if (rect.w <= 0 || rect.h <= 0) {
+        margins[count++] = box(0, 0, target.width, target.height);
+    } else {
+        const int below = rect.y + rect.h;
+        const int right = rect.x + rect.w;
+        if (rect.y > 0) {
+            margins[count++] = box(0, 0, target.width, rect.y);
+        }
+        if (below < target.height) {
+            margins[count++] = box(0, below, target.width, target.height - below);
+        }
+        if (rect.x > 0) {
+            margins[count++] = box(0, rect.y, rect.x, rect.h);
+        }
+        if (right < target.width) {
+            margins[count++] = box(right, rect.y, target.width - right, rect.h);
+        }
+    }
+    if (count == 0) {
+        return;
+    }
     if (pixman_image_t* out =
             pixman_image_create_bits_no_clear(PixmanFormat(target.format), target.width, target.height,
                                               static_cast<std::uint32_t*>(target.pixels), target.pitch)) {
-        pixman_rectangle16_t margins[4];
         const pixman_color_t black = {0, 0, 0, 0xFFFF};
-        if (const int count = Margins(target, rect, margins); count > 0) {
-            pixman_image_fill_rectangles(PIXMAN_OP_SRC, out, &black, count, margins);
-        }
+        pixman_image_fill_rectangles(PIXMAN_OP_SRC, out, &black, count, margins);
         pixman_image_unref(out);
     }
+}
+
+void PictureDrawer::Draw(const Canvas& picture, const PixelTarget& target, const SDL_Rect& rect) {
     if (rect.w <= 0 || rect.h <= 0) {
         return;
     }
-    const bool sameFormat = SdlFormatOf(picture.Layout()) == target.format;
-    const bool sameSize = rect.w == picture.Width() && rect.h == picture.Height();
-    if (!sameFormat && sameSize) {
-        Convert(picture, target.pixels, target.width, target.height, target.pitch, target.format, rect.x, rect.y);
-        return;
-    }
-    const int bytes = SDL_BYTESPERPIXEL(target.format);
     Source source{picture.Bits(), picture.Width(), picture.Height(), picture.Pitch()};
-    if (!sameFormat) {
+    const int bytes = SDL_BYTESPERPIXEL(target.format);
+    RowWay way = bytes == 4 ? RowWay::Scale32 : bytes == 3 ? RowWay::Pick24 : RowWay::Pick16;
+    std::uint32_t alpha = 0;
+    if (ThirtyTwoBitRgb(target.format) && picture.Layout() == PixelLayout::Xrgb8888) {
+        alpha = target.format == SDL_PIXELFORMAT_ARGB8888 ? 0xFF000000 : 0;
+    } else if (ThirtyTwoBitRgb(target.format) && picture.Layout() == PixelLayout::Rgb565) {
+        way = RowWay::Scale565;
+        alpha = 0xFF000000;  // as pixman widens 5-6-5, also into x8r8g8b8
+    } else if (SdlFormatOf(picture.Layout()) != target.format) {
+        if (rect.w == picture.Width() && rect.h == picture.Height()) {
+            Convert(picture, target.pixels, target.width, target.height, target.pitch, target.format, rect.x, rect.y);
+            return;
+        }
         const int pitch = (picture.Width() * bytes + 3) / 4 * 4;
         staging_.resize(std::size_t(pitch) * picture.Height());
         Convert(picture, staging_.data(), picture.Width(), picture.Height(), pitch, target.format, 0, 0);
         source = Source{staging_.data(), picture.Width(), picture.Height(), pitch};
     }
-    columns_.resize(std::size_t(rect.w));
-    for (int i = 0; i < rect.w; ++i) {
-        columns_[std::size_t(i)] = SourceIndex(i, picture.Width(), rect.w);
+    if (way == RowWay::Scale32 && alpha == 0 && rect.w == source.width) {
+        way = RowWay::Copy;
     }
-    switch (bytes) {
-        case 2:
-            return Scale<std::uint16_t>(source, target, rect, columns_);
-        case 3:
-            return Scale<Pixel24>(source, target, rect, columns_);
-        default:
-            return Scale<std::uint32_t>(source, target, rect, columns_);
+    if (columns_.SourceWidth() != source.width || columns_.Width() != rect.w) {
+        columns_ = ColumnMap::Nearest(source.width, rect.w);
+    }
+
+    const RowRoutines& routines = *routines_;
+    const std::size_t rowBytes = std::size_t(rect.w) * bytes;
+    const auto drawRow = [&](std::uint8_t* out, const std::uint8_t* in) {
+        switch (way) {
+            case RowWay::Copy:
+                return routines.copy(out, in, rowBytes);
+            case RowWay::Scale32:
+                return routines.scale32(reinterpret_cast<std::uint32_t*>(out),
+                                        reinterpret_cast<const std::uint32_t*>(in), columns_, alpha);
+            case RowWay::Scale565:
+                return routines.scale565(reinterpret_cast<std::uint32_t*>(out),
+                                         reinterpret_cast<const std::uint16_t*>(in), columns_, alpha);
+            case RowWay::Pick16:
+                return PickPixels<std::uint16_t>(out, in, columns_);
+            case RowWay::Pick24:
+                return PickPixels<Pixel24>(out, in, columns_);
+        }
+    };
+    const std::uint8_t* previous = nullptr;
+    int previousRow = -1;
+    for (int j = 0; j < rect.h; ++j) {
+        std::uint8_t* out = static_cast<std::uint8_t*>(target.pixels) + std::size_t(rect.y + j) * target.pitch +
+                            std::size_t(rect.x) * bytes;
+        const int row = NearestSource(j, source.height, rect.h);
+        if (row == previousRow) {
+            routines.copy(out, previous, rowBytes);
+        } else {
+            drawRow(out, source.bits + std::size_t(row) * source.pitch);
+        }
+        previous = out;
+        previousRow = row;
     }
 }
 

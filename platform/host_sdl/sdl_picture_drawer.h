@@ -2,6 +2,7 @@
 #pragma once
 
 #include "canvas.h"
+#include "pixel_rows.h"
 
 #include <SDL.h>
 
@@ -22,17 +23,24 @@ struct PixelTarget {
 // True if PictureDrawer can write pixels of `sdlFormat`.
 bool CanDrawInto(Uint32 sdlFormat);
 
-// Draws pictures frame after frame, keeping its scratch memory between frames.
+// Paints the target black outside `rect` (all of it when `rect` is empty).
+void PaintMargins(const PixelTarget& target, const SDL_Rect& rect);
+
+// Draws pictures frame after frame, keeping its column map and scratch memory between frames.
 class PictureDrawer {
 public:
+    // Rows go through `routines`: the processor's fastest unless a test asks for others.
+    explicit PictureDrawer(const RowRoutines& routines = FastestRowRoutines()) : routines_(&routines) {}
+
     // Draws `picture` onto `rect` of `target`, nearest-neighbour scaled (each destination pixel shows the source
-    // pixel under its centre) and converted to the target's format, and paints the rest of the target black.
-    // `rect` must lie inside the target; an empty one leaves it all black.
+    // pixel under its centre) and converted to the target's format, straight into the target's memory. `rect` must
+    // lie inside the target; the pixels outside it are left as they are.
     void Draw(const Canvas& picture, const PixelTarget& target, const SDL_Rect& rect);
 
 private:
-    std::vector<int> columns_;           // the source column of each destination column
-    std::vector<std::uint8_t> staging_;  // the picture in the target's format, when the two differ
+    const RowRoutines* routines_;
+    ColumnMap columns_;                  // the source column of each destination column
+    std::vector<std::uint8_t> staging_;  // the picture in the target's format, for formats without a routine
 };
 
 }  // namespace plat

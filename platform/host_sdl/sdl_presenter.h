@@ -18,6 +18,8 @@ public:
     // Shows again what the last Present showed, from the presenter's own copy: the window was uncovered, and the
     // program may have no picture to present (surfaces lost in the background).
     virtual void Refresh(Scaling scaling) = 0;
+    // Surface or Renderer: which way this presenter goes.
+    virtual PresentPath Path() const = 0;
 };
 
 // The window surface, filled on the processor: the fast path where no hardware renderer exists.

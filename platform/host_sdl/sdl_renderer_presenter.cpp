@@ -40,6 +40,8 @@ public:
         }
     }
 
+    PresentPath Path() const override { return PresentPath::Renderer; }
+
 private:
     static constexpr Uint32 kTextureFormat = SDL_PIXELFORMAT_RGB888;
 

@@ -156,6 +156,7 @@ void SdlHost::RestoreDisplayMode(HWND owner) {
 }
 
 void SdlHost::Present(const Canvas& picture) {
+    lastPresent_ = PresentRecord{};
     SDL_Window* window = FrameWindow();
     if (!window || (SDL_GetWindowFlags(window) & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED))) {
         return;  // nowhere to show it; the display's pacing still holds the frame rate
@@ -167,6 +168,8 @@ void SdlHost::Present(const Canvas& picture) {
         presented_ = window;
     }
     presenter_->Present(picture, settings.scaling);
+    lastPresent_.path = presenter_->Path() == PresentPath::Surface ? "surface" : "renderer";
+    SDL_GetWindowSizeInPixels(window, &lastPresent_.width, &lastPresent_.height);
 }
 
 void SdlHost::Reshow(Uint32 sdlWindowId) {

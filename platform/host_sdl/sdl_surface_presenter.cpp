@@ -1,16 +1,40 @@
-// sdl_surface_presenter.cpp -- presenting through SDL's window surface (shared-memory X where there is no GPU).
+// sdl_surface_presenter.cpp -- presenting through SDL's window surface (shared-memory X where there is no GPU): the
+// picture drawn straight into the surface's memory, the black bars around it only when they may have gone, and only
+// the picture sent to the screen in between.
 #include "sdl_picture_drawer.h"
 #include "sdl_picture_rect.h"
 #include "sdl_presenter.h"
 
 #include "log.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace plat {
 namespace {
 
+// What the bars were painted into: the surface's size, layout and the picture's place in it, and the buffers of
+// that surface that already have them (a double-buffered surface alternates two).
+struct BarsPainted {
+    int width = 0;
+    int height = 0;
+    int pitch = 0;
+    Uint32 format = 0;
+    SDL_Rect rect{};
+    std::vector<void*> buffers;
+
+    bool SameLayout(const PixelTarget& target, const SDL_Rect& other) const {
+        return width == target.width && height == target.height && pitch == target.pitch && format == target.format &&
+               SDL_RectEquals(&rect, &other);
+    }
+};
+
 class SurfacePresenter final : public Presenter {
 public:
-    explicit SurfacePresenter(SDL_Window* window) : window_(window) {}
+    explicit SurfacePresenter(SDL_Window* window) : window_(window) { SDL_AddEventWatch(&WatchWindow, this); }
+    ~SurfacePresenter() override { SDL_DelEventWatch(&WatchWindow, this); }
+    SurfacePresenter(const SurfacePresenter&) = delete;
+    SurfacePresenter& operator=(const SurfacePresenter&) = delete;
 
     void Present(const Canvas& picture, Scaling scaling) override {
         SDL_Surface* surface = SDL_GetWindowSurface(window_);
@@ -22,28 +46,72 @@ public:
         if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) {
             return;
         }
-        drawer_.Draw(picture,
-                     PixelTarget{surface->pixels, surface->w, surface->h, surface->pitch, surface->format->format},
-                     PictureRect(picture.Width(), picture.Height(), surface->w, surface->h, scaling));
+        const PixelTarget target{surface->pixels, surface->w, surface->h, surface->pitch, surface->format->format};
+        const SDL_Rect rect = PictureRect(picture.Width(), picture.Height(), surface->w, surface->h, scaling);
+        const bool barsNew = PaintBarsIfGone(target, rect);
+        drawer_.Draw(picture, target, rect);
         if (SDL_MUSTLOCK(surface)) {
             SDL_UnlockSurface(surface);
         }
-        SDL_UpdateWindowSurface(window_);
+        if (barsNew || rect.w <= 0 || rect.h <= 0) {
+            SDL_UpdateWindowSurface(window_);
+        } else {
+            SDL_UpdateWindowSurfaceRects(window_, &rect, 1);
+        }
         presented_ = true;
     }
 
-    // The window surface still holds the last frame; it is sent to the screen again. (A resize since then has
-    // replaced the surface, and SDL refuses: the next frame fills the new one.)
+    // The window surface still holds the last frame, bars and all; it is sent to the screen again. (A resize since
+    // then has replaced the surface, and SDL refuses: the next frame fills the new one.)
     void Refresh(Scaling) override {
         if (presented_) {
             SDL_UpdateWindowSurface(window_);
         }
     }
 
+    PresentPath Path() const override { return PresentPath::Surface; }
+
 private:
+    // Paints the bars where this buffer, at this layout, has not had them since the window last showed afresh;
+    // true if it did (the whole window is then to be shown).
+    bool PaintBarsIfGone(const PixelTarget& target, const SDL_Rect& rect) {
+        if (windowRedrawn_ || !bars_.SameLayout(target, rect)) {
+            bars_ = BarsPainted{target.width, target.height, target.pitch, target.format, rect, {}};
+            windowRedrawn_ = false;
+        }
+        if (std::find(bars_.buffers.begin(), bars_.buffers.end(), target.pixels) != bars_.buffers.end()) {
+            return false;
+        }
+        PaintMargins(target, rect);
+        bars_.buffers.push_back(target.pixels);
+        return true;
+    }
+
+    // The window system lost what the window showed, or SDL may have made the surface anew: the bars go again.
+    static int SDLCALL WatchWindow(void* self, SDL_Event* event) {
+        auto* presenter = static_cast<SurfacePresenter*>(self);
+        if (event->type == SDL_WINDOWEVENT && event->window.windowID == SDL_GetWindowID(presenter->window_)) {
+            switch (event->window.event) {
+                case SDL_WINDOWEVENT_SHOWN:
+                case SDL_WINDOWEVENT_EXPOSED:
+                case SDL_WINDOWEVENT_RESIZED:
+                case SDL_WINDOWEVENT_SIZE_CHANGED:
+                case SDL_WINDOWEVENT_MAXIMIZED:
+                case SDL_WINDOWEVENT_RESTORED:
+                    presenter->windowRedrawn_ = true;
+                    break;
+                default:
+                    break;
+            }
+        }
+        return 0;
+    }
+
     SDL_Window* window_;
-    bool presented_ = false;
     PictureDrawer drawer_;
+    BarsPainted bars_;
+    bool windowRedrawn_ = false;
+    bool presented_ = false;
 };
 
 }  // namespace

@@ -1,5 +1,5 @@
-// present_test.cpp -- tests of presenting: settings, where the picture lies, drawing it into SDL's pixels,
-// frames reaching the (dummy) window, the frame cap and Print Screen's file.
+// present_test.cpp -- tests of presenting: where the picture lies, drawing it into SDL's pixels with each
+// instruction set, frames reaching the (dummy) window with their black bars, the frame cap and Print Screen's file.
 #include "capture.h"
 #include "diagnostics.h"
 #include "platform_state.h"
@@ -87,29 +87,39 @@ struct Target {
     }
 };
 
-// A picture whose pixel (x, y) is 0x00XXYY10 (never black).
+// A picture whose pixels differ from their neighbours and are never black: 0x00XXYY10 at 32 bits, a scramble of
+// x and y at 16.
 void FillDistinct(Canvas& picture) {
     for (int y = 0; y < picture.Height(); ++y) {
         for (int x = 0; x < picture.Width(); ++x) {
-            picture.WritePixel(x, y, std::uint32_t(x) << 16 | std::uint32_t(y) << 8 | 0x10);
+            const std::uint32_t distinct = std::uint32_t(x) << 16 | std::uint32_t(y) << 8 | 0x10;
+            picture.WritePixel(x, y, picture.BitsPerPixel() == 32 ? distinct : (distinct * 2654435761u) >> 16 | 1);
         }
     }
 }
 
-// Every target pixel inside `rect` against the picture pixel under its centre, and black outside; returns the
-// number of wrong pixels, reporting the first.
+// The colour of a picture pixel as 0x00RRGGBB.
+std::uint32_t Rgb(const Canvas& picture, int x, int y) {
+    const COLORREF color = picture.PixelColor(picture.ReadPixel(x, y));
+    return std::uint32_t(GetRValue(color)) << 16 | std::uint32_t(GetGValue(color)) << 8 | GetBValue(color);
+}
+
+// Every target pixel inside `rect` against the colour of the picture pixel under its centre, and black outside,
+// with the alpha bits opaque in ARGB8888; returns the number of wrong pixels, reporting the first.
 int CountWrongPixels(const Target& target, const SDL_Rect& rect, const Canvas& picture) {
+    const bool alpha = target.pixels.format == SDL_PIXELFORMAT_ARGB8888;
     int wrong = 0;
     for (int y = 0; y < target.pixels.height; ++y) {
         for (int x = 0; x < target.pixels.width; ++x) {
             const int i = x - rect.x, j = y - rect.y;
             const bool inside = i >= 0 && i < rect.w && j >= 0 && j < rect.h;
-            const std::uint32_t expected = inside ? picture.ReadPixel((2 * i + 1) * picture.Width() / (2 * rect.w),
-                                                                      (2 * j + 1) * picture.Height() / (2 * rect.h))
+            const std::uint32_t expected = inside ? Rgb(picture, (2 * i + 1) * picture.Width() / (2 * rect.w),
+                                                        (2 * j + 1) * picture.Height() / (2 * rect.h))
                                                   : 0;
-            if ((target.At(x, y) & 0xFFFFFF) != expected && wrong++ == 0) {
+            const std::uint32_t got = target.At(x, y);
+            if (((got & 0xFFFFFF) != expected || (alpha && got >> 24 != 0xFF)) && wrong++ == 0) {
                 ADD_FAILURE() << "pixel (" << x << ", " << y << ") of " << Text(rect) << ": expected " << std::hex
-                              << expected << ", got " << target.At(x, y);
+                              << expected << ", got " << got;
             }
         }
     }
@@ -123,6 +133,7 @@ TEST(PictureDrawerTest, WholeAndFractionalEnlargementsShowThePixelUnderEachCentr
     const SDL_Rect rects[] = {{0, 0, 5, 3}, {1, 2, 10, 6}, {0, 1, 15, 9}, {2, 0, 20, 12}, {3, 1, 8, 7}, {0, 0, 3, 2}};
     for (const SDL_Rect& rect : rects) {
         Target target(24, 14, SDL_PIXELFORMAT_RGB888);
+        plat::PaintMargins(target.pixels, rect);
         drawer.Draw(picture, target.pixels, rect);
         EXPECT_EQ(CountWrongPixels(target, rect, picture), 0) << "5 x 3 onto " << Text(rect);
     }
@@ -132,8 +143,46 @@ TEST(PictureDrawerTest, EmptyRectangleLeavesTheTargetBlack) {
     Canvas picture(5, 3, PixelLayout::Xrgb8888);
     FillDistinct(picture);
     Target target(8, 4, SDL_PIXELFORMAT_RGB888);
+    plat::PaintMargins(target.pixels, SDL_Rect{0, 0, 0, 0});
     plat::PictureDrawer().Draw(picture, target.pixels, SDL_Rect{0, 0, 0, 0});
     EXPECT_EQ(CountWrongPixels(target, SDL_Rect{0, 0, 0, 0}, picture), 0);
+}
+
+TEST(PictureDrawerTest, EveryInstructionSetDrawsEveryPlacementOfSixteenAndThirtyTwoBitPictures) {
+    struct Set {
+        plat::InstructionSet set;
+        const char* name;
+    };
+    // A picture of a quarter of the display mode's size in windows of the proportions the real one meets (wide,
+    // 5:4, 4:3, a pixel off, smaller, tiny), and an odd one.
+    const std::pair<SDL_Point, SDL_Point> sizes[] = {
+        {{160, 120}, {480, 270}}, {{160, 120}, {320, 256}}, {{160, 120}, {256, 192}}, {{160, 120}, {161, 119}},
+        {{160, 120}, {83, 62}},   {{160, 120}, {7, 5}},     {{37, 23}, {301, 187}}};
+    for (const Set set : {Set{plat::InstructionSet::Portable, "portable"}, Set{plat::InstructionSet::Sse2, "sse2"},
+                          Set{plat::InstructionSet::Avx2, "avx2"}}) {
+        const plat::RowRoutines* routines = plat::RowRoutinesFor(set.set);
+        if (!routines) {
+            continue;  // not on this processor
+        }
+        plat::PictureDrawer drawer(*routines);
+        for (const PixelLayout layout : {PixelLayout::Xrgb8888, PixelLayout::Rgb565}) {
+            for (const auto& [picture, window] : sizes) {
+                Canvas source(picture.x, picture.y, layout);
+                FillDistinct(source);
+                for (const Scaling scaling : {Scaling::Fit, Scaling::Integer, Scaling::Stretch}) {
+                    for (const Uint32 format : {SDL_PIXELFORMAT_RGB888, SDL_PIXELFORMAT_ARGB8888}) {
+                        const SDL_Rect rect = plat::PictureRect(picture.x, picture.y, window.x, window.y, scaling);
+                        Target target(window.x, window.y, format);
+                        plat::PaintMargins(target.pixels, rect);
+                        drawer.Draw(source, target.pixels, rect);
+                        EXPECT_EQ(CountWrongPixels(target, rect, source), 0)
+                            << set.name << ", " << source.BitsPerPixel() << "-bit " << picture.x << " x " << picture.y
+                            << " onto " << Text(rect) << " of " << SDL_GetPixelFormatName(format);
+                    }
+                }
+            }
+        }
+    }
 }
 
 TEST(PictureDrawerTest, PicturesOfOtherFormatsAreConvertedAtTheirSizeAndScaled) {
@@ -257,6 +306,37 @@ TEST_F(DisplayTest, AFlipShowsThePictureScaledIntoTheFullScreenWindow) {
     EXPECT_EQ(pixel(rect.x, rect.y), 0x0000FFu) << "top left of the picture in " << Text(rect);
     EXPECT_EQ(pixel(rect.x + rect.w - 1, rect.y + rect.h - 1), 0xFFFFFFu) << "bottom right in " << Text(rect);
     EXPECT_EQ(pixel(rect.x + rect.w / 2 - 1, rect.y + rect.h / 2 - 1), 0x0000FFu) << "just left of the middle";
+}
+
+TEST_F(DisplayTest, BarsArePaintedOnlyWhenTheWindowChangesOrWasExposed) {
+    SDL_Window* window = ShownWindow();
+    if (!window) {
+        GTEST_SKIP() << "needs a video driver that opens windows";
+    }
+    SDL_SetWindowFullscreen(window, 0);
+    SDL_SetWindowSize(window, 1280, 768);  // the 1024 x 768 picture with a bar of 128 on either side
+    const auto corner = [&] {
+        SDL_Surface* surface = SDL_GetWindowSurface(window);
+        return surface && surface->w == 1280 ? static_cast<std::uint32_t*>(surface->pixels) : nullptr;
+    };
+    ASSERT_NE(corner(), nullptr) << "the window surface takes the new size";
+    *corner() = 0xFF00FF;
+    Fill(RECT{0, 0, 640, 480}, 0x00FF00);
+    ASSERT_EQ(primary_->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+    EXPECT_EQ(*corner() & 0xFFFFFF, 0u) << "bars painted in a window of a new size";
+
+    *corner() = 0xFF00FF;
+    ASSERT_EQ(primary_->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+    EXPECT_EQ(*corner() & 0xFFFFFF, 0xFF00FFu) << "bars already there are not painted again every frame";
+
+    SDL_Event exposed{};
+    exposed.type = SDL_WINDOWEVENT;
+    exposed.window.windowID = SDL_GetWindowID(window);
+    exposed.window.event = SDL_WINDOWEVENT_EXPOSED;
+    SDL_PushEvent(&exposed);
+    ASSERT_EQ(primary_->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+    EXPECT_EQ(*corner() & 0xFFFFFF, 0u) << "bars painted again once the window system lost what the window showed";
+    SDL_FlushEvent(SDL_WINDOWEVENT);
 }
 
 class CappedDisplayTest : public DisplayTest {
