@@ -28,6 +28,13 @@ enum class Scaling {
     Stretch,  // the whole window, proportions lost
 };
 
+// How the picture's pixels are scaled to the window's.
+enum class Filter {
+    Nearest,  // each window pixel shows the picture's pixel under its centre: sharp, uneven at fractional scales
+    Linear,   // blended between the four nearest pixels: even, soft
+    Sharp,    // the largest whole multiple nearest, then the rest of the way blended: even and crisp
+};
+
 // How frames reach the screen.
 enum class PresentPath {
     Auto,      // the window's own pixels where no hardware renderer exists, else the renderer
@@ -39,6 +46,7 @@ struct Settings {
     // For people.
     WindowMode windowMode = WindowMode::Desktop;
     Scaling scaling = Scaling::Fit;
+    Filter filter = Filter::Nearest;
     bool vsync = true;
     int frameCap = 60;  // frames a second at most; 0 for no cap
     int displayIndex = 0;

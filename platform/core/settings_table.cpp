@@ -106,6 +106,11 @@ std::vector<SettingSpec> MakeSpecs() {
                "multiple that fits, or the whole window.",
                &Settings::scaling,
                {{"fit", Scaling::Fit}, {"integer", Scaling::Integer}, {"stretch", Scaling::Stretch}}),
+        Choice("filter", user,
+               "How the picture's pixels are scaled: each window pixel showing the nearest one, blended between the "
+               "nearest four, or the largest whole multiple nearest and the rest of the way blended (even columns, "
+               "still crisp).",
+               &Settings::filter, {{"nearest", Filter::Nearest}, {"linear", Filter::Linear}, {"sharp", Filter::Sharp}}),
         YesNo("vsync", user, "Wait for the display's refresh where the renderer can.", &Settings::vsync),
         Number("frame-cap", user, "At most this many frames a second, also with vsync; 0 for no cap.",
                &Settings::frameCap, 0, 1000),

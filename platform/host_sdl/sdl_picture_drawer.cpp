@@ -5,6 +5,8 @@
 
 #include "sdl_format.h"
 
+#include <algorithm>
+
 namespace plat {
 namespace {
 
@@ -118,10 +120,54 @@ void PaintMargins(const PixelTarget& target, const SDL_Rect& rect) {
     }
 }
 
-void PictureDrawer::Draw(const Canvas& picture, const PixelTarget& target, const SDL_Rect& rect) {
+int PictureDrawer::SharpFactor(int width, int height, const SDL_Rect& rect) {
+    return width > 0 && height > 0 ? std::max(1, std::min(rect.w / width, rect.h / height)) : 1;
+}
+
+void PictureDrawer::Draw(const Canvas& picture, const PixelTarget& target, const SDL_Rect& rect, Filter filter) {
     if (rect.w <= 0 || rect.h <= 0) {
         return;
     }
+    const bool wholeMultiple = rect.w % picture.Width() == 0 && rect.h % picture.Height() == 0;
+    if (filter == Filter::Nearest || (filter == Filter::Sharp && wholeMultiple)) {
+        DrawNearest(picture, target, rect);
+    } else {
+        DrawBlended(picture, target, rect,
+                    filter == Filter::Sharp ? SharpFactor(picture.Width(), picture.Height(), rect) : 1);
+    }
+}
+
+void PictureDrawer::DrawBlended(const Canvas& picture, const PixelTarget& target, const SDL_Rect& rect, int factor) {
+    const int width = picture.Width() * factor;
+    const int height = picture.Height() * factor;
+    const int pitch = (width * SDL_BYTESPERPIXEL(target.format) + 3) / 4 * 4;
+    blended_.resize(std::size_t(pitch) * std::size_t(height));
+    DrawNearest(picture, PixelTarget{blended_.data(), width, height, pitch, target.format},
+                SDL_Rect{0, 0, width, height});
+    pixman_image_t* from = pixman_image_create_bits_no_clear(PixmanFormat(target.format), width, height,
+                                                             reinterpret_cast<std::uint32_t*>(blended_.data()), pitch);
+    pixman_image_t* to = pixman_image_create_bits_no_clear(PixmanFormat(target.format), target.width, target.height,
+                                                           static_cast<std::uint32_t*>(target.pixels), target.pitch);
+    if (from && to) {
+        // Each target pixel's centre maps back onto the source, blended between the four pixels around it; the
+        // edges repeat their own pixels rather than fade to black.
+        pixman_transform_t scale;
+        pixman_transform_init_scale(&scale, pixman_double_to_fixed(double(width) / rect.w),
+                                    pixman_double_to_fixed(double(height) / rect.h));
+        pixman_image_set_transform(from, &scale);
+        pixman_image_set_filter(from, PIXMAN_FILTER_BILINEAR, nullptr, 0);
+        pixman_image_set_repeat(from, PIXMAN_REPEAT_PAD);
+        pixman_image_composite32(PIXMAN_OP_SRC, from, nullptr, to, 0, 0, 0, 0, rect.x, rect.y, rect.w, rect.h);
+    }
+    if (from) {
+        pixman_image_unref(from);
+    }
+    if (to) {
+        pixman_image_unref(to);
+    }
+}
+
+void PictureDrawer::DrawNearest(const Canvas& picture, const PixelTarget& target, const SDL_Rect& rect) {
     Source source{picture.Bits(), picture.Width(), picture.Height(), picture.Pitch()};
     const int bytes = SDL_BYTESPERPIXEL(target.format);
     RowWay way = bytes == 4 ? RowWay::Scale32 : bytes == 3 ? RowWay::Pick24 : RowWay::Pick16;

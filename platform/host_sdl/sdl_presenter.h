@@ -13,8 +13,8 @@ namespace plat {
 class Presenter {
 public:
     virtual ~Presenter() = default;
-    // Shows `picture` in the window, placed as `scaling` says, black around it.
-    virtual void Present(const Canvas& picture, Scaling scaling) = 0;
+    // Shows `picture` in the window, placed as `scaling` says and scaled as `filter` says, black around it.
+    virtual void Present(const Canvas& picture, Scaling scaling, Filter filter) = 0;
     // Shows again what the last Present showed, from the presenter's own copy: the window was uncovered, and the
     // program may have no picture to present (surfaces lost in the background).
     virtual void Refresh(Scaling scaling) = 0;

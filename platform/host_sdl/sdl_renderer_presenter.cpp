@@ -1,4 +1,5 @@
-// sdl_renderer_presenter.cpp -- presenting through an SDL renderer: a streaming texture scaled by the renderer.
+// sdl_renderer_presenter.cpp -- presenting through an SDL renderer: a streaming texture scaled by the renderer,
+// nearest or blended.
 #include "sdl_picture_drawer.h"
 #include "sdl_picture_rect.h"
 #include "sdl_presenter.h"
@@ -18,16 +19,22 @@ public:
     RendererPresenter(const RendererPresenter&) = delete;
     RendererPresenter& operator=(const RendererPresenter&) = delete;
 
-    void Present(const Canvas& picture, Scaling scaling) override {
-        if (!TextureFor(picture)) {
+    void Present(const Canvas& picture, Scaling scaling, Filter filter) override {
+        pictureWidth_ = picture.Width();
+        pictureHeight_ = picture.Height();
+        // Sharp: the picture enlarged by the largest whole multiple, nearest, here; the renderer blends the rest.
+        const int factor =
+            filter == Filter::Sharp ? PictureDrawer::SharpFactor(pictureWidth_, pictureHeight_, Placed(scaling)) : 1;
+        if (!TextureFor(pictureWidth_ * factor, pictureHeight_ * factor)) {
             return;
         }
+        SDL_SetTextureScaleMode(texture_, filter == Filter::Nearest ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
         void* pixels = nullptr;
         int pitch = 0;
         if (SDL_LockTexture(texture_, nullptr, &pixels, &pitch) != 0) {
             return;
         }
-        const SDL_Rect whole{0, 0, picture.Width(), picture.Height()};
+        const SDL_Rect whole{0, 0, textureWidth_, textureHeight_};
         drawer_.Draw(picture, PixelTarget{pixels, whole.w, whole.h, pitch, kTextureFormat}, whole);
         SDL_UnlockTexture(texture_);
         Show(scaling);
@@ -45,38 +52,41 @@ public:
 private:
     static constexpr Uint32 kTextureFormat = SDL_PIXELFORMAT_RGB888;
 
+    // Where the picture goes in the window's real pixels (also on high-DPI screens).
+    SDL_Rect Placed(Scaling scaling) const {
+        int width = 0, height = 0;
+        SDL_GetRendererOutputSize(renderer_, &width, &height);
+        return PictureRect(pictureWidth_, pictureHeight_, width, height, scaling);
+    }
+
     // The texture scaled into the window as `scaling` says, black around it.
     void Show(Scaling scaling) {
-        int width = 0, height = 0;
-        SDL_GetRendererOutputSize(renderer_, &width, &height);  // real pixels, also on high-DPI screens
-        const SDL_Rect placed = PictureRect(textureWidth_, textureHeight_, width, height, scaling);
+        const SDL_Rect placed = Placed(scaling);
         SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
         SDL_RenderClear(renderer_);
         SDL_RenderCopy(renderer_, texture_, nullptr, &placed);
         SDL_RenderPresent(renderer_);
     }
 
-    // The texture at the picture's size, made anew when the display mode changes it.
-    SDL_Texture* TextureFor(const Canvas& picture) {
-        if (texture_ && textureWidth_ == picture.Width() && textureHeight_ == picture.Height()) {
+    // The texture at the size asked for, made anew when the display mode or the sharp multiple changes it.
+    SDL_Texture* TextureFor(int width, int height) {
+        if (texture_ && textureWidth_ == width && textureHeight_ == height) {
             return texture_;
         }
         if (texture_) {
             SDL_DestroyTexture(texture_);
         }
-        texture_ = SDL_CreateTexture(renderer_, kTextureFormat, SDL_TEXTUREACCESS_STREAMING, picture.Width(),
-                                     picture.Height());
-        textureWidth_ = picture.Width();
-        textureHeight_ = picture.Height();
-        if (texture_) {
-            SDL_SetTextureScaleMode(texture_, SDL_ScaleModeNearest);
-        }
+        texture_ = SDL_CreateTexture(renderer_, kTextureFormat, SDL_TEXTUREACCESS_STREAMING, width, height);
+        textureWidth_ = width;
+        textureHeight_ = height;
         return texture_;
     }
 
     SDL_Renderer* renderer_;
     SDL_Texture* texture_ = nullptr;
     PictureDrawer drawer_;
+    int pictureWidth_ = 0;
+    int pictureHeight_ = 0;
     int textureWidth_ = 0;
     int textureHeight_ = 0;
 };

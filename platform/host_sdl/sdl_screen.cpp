@@ -167,7 +167,7 @@ void SdlHost::Present(const Canvas& picture) {
         presenter_ = MakePresenter(window, settings.presentPath, settings.vsync && !settings.unpaced);
         presented_ = window;
     }
-    presenter_->Present(picture, settings.scaling);
+    presenter_->Present(picture, settings.scaling, settings.filter);
     lastPresent_.path = presenter_->Path() == PresentPath::Surface ? "surface" : "renderer";
     SDL_GetWindowSizeInPixels(window, &lastPresent_.width, &lastPresent_.height);
 }

@@ -36,7 +36,7 @@ public:
     SurfacePresenter(const SurfacePresenter&) = delete;
     SurfacePresenter& operator=(const SurfacePresenter&) = delete;
 
-    void Present(const Canvas& picture, Scaling scaling) override {
+    void Present(const Canvas& picture, Scaling scaling, Filter filter) override {
         SDL_Surface* surface = SDL_GetWindowSurface(window_);
         if (!surface || !CanDrawInto(surface->format->format)) {
             WarnOnce("cannot draw into the window surface (%s)",
@@ -49,7 +49,7 @@ public:
         const PixelTarget target{surface->pixels, surface->w, surface->h, surface->pitch, surface->format->format};
         const SDL_Rect rect = PictureRect(picture.Width(), picture.Height(), surface->w, surface->h, scaling);
         const bool barsNew = PaintBarsIfGone(target, rect);
-        drawer_.Draw(picture, target, rect);
+        drawer_.Draw(picture, target, rect, filter);
         if (SDL_MUSTLOCK(surface)) {
             SDL_UnlockSurface(surface);
         }

@@ -14,12 +14,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -183,6 +185,48 @@ TEST(PictureDrawerTest, EveryInstructionSetDrawsEveryPlacementOfSixteenAndThirty
             }
         }
     }
+}
+
+// One white column at a time on black, enlarged 2.25 times: how much light each column puts on screen. Nearest gives
+// some columns two pixels and some three; linear and sharp give each the same 2.25 pixels' worth.
+TEST(PictureDrawerTest, BlendedFiltersGiveEverySourceColumnTheSameWidth) {
+    constexpr int kWidth = 16, kHeight = 4;
+    for (const auto& [filter, name] : {std::pair{plat::Filter::Nearest, "nearest"},
+                                       {plat::Filter::Linear, "linear"},
+                                       {plat::Filter::Sharp, "sharp"}}) {
+        std::vector<double> widths;
+        for (int column = 2; column < kWidth - 2; ++column) {
+            Canvas picture(kWidth, kHeight, PixelLayout::Xrgb8888);
+            for (int y = 0; y < kHeight; ++y) {
+                picture.WritePixel(column, y, 0xFFFFFF);
+            }
+            Target target(kWidth * 9 / 4, kHeight * 9 / 4, SDL_PIXELFORMAT_RGB888);
+            plat::PictureDrawer().Draw(picture, target.pixels, SDL_Rect{0, 0, kWidth * 9 / 4, kHeight * 9 / 4}, filter);
+            double light = 0;
+            for (int x = 0; x < kWidth * 9 / 4; ++x) {
+                light += (target.At(x, 4) & 0xFF) / 255.0;
+            }
+            widths.push_back(light);
+        }
+        const auto [narrowest, widest] = std::minmax_element(widths.begin(), widths.end());
+        SCOPED_TRACE(name);
+        if (filter == plat::Filter::Nearest) {
+            EXPECT_EQ(*narrowest, 2.0);
+            EXPECT_EQ(*widest, 3.0);
+        } else {
+            EXPECT_NEAR(*narrowest, 2.25, 0.05);
+            EXPECT_NEAR(*widest, 2.25, 0.05);
+        }
+    }
+    // Sharp stays crisp where linear blurs: the middle of a column is white.
+    Canvas picture(kWidth, kHeight, PixelLayout::Xrgb8888);
+    for (int y = 0; y < kHeight; ++y) {
+        picture.WritePixel(8, y, 0xFFFFFF);
+    }
+    Target sharp(kWidth * 9 / 4, kHeight * 9 / 4, SDL_PIXELFORMAT_RGB888);
+    plat::PictureDrawer().Draw(picture, sharp.pixels, SDL_Rect{0, 0, kWidth * 9 / 4, kHeight * 9 / 4},
+                               plat::Filter::Sharp);
+    EXPECT_EQ(sharp.At(8 * 9 / 4 + 1, 4) & 0xFFFFFF, 0xFFFFFFu);
 }
 
 TEST(PictureDrawerTest, PicturesOfOtherFormatsAreConvertedAtTheirSizeAndScaled) {
