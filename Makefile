@@ -93,7 +93,7 @@ test: build
 
 bench: build
 	@found=0; \
-	for binary in $(DEFAULT_DIR)/bench/*; do \
+	for binary in $(DEFAULT_DIR)/bench/*_bench; do \
 	    [ -f "$$binary" ] && [ -x "$$binary" ] || continue; \
 	    found=1; \
 	    echo "== $$binary"; \
