@@ -97,16 +97,29 @@ const cases = {
   // desktop, with exit code 0.
   async refused_display_mode_shows_a_message_box(driver) {
     await driver.start({ fail: 'IDirectDraw::SetDisplayMode=0x80004001' });
-    await driver.page.waitForSelector('#message-box[open]', { timeout: 10000 });
-    const box = await driver.page.evaluate(() => ({ caption: document.getElementById('message-caption').textContent,
-                                                    text: document.getElementById('message-text').textContent }));
+    const box = await driver.messageBox();
     check(box.caption === 'Error' && box.text === 'Error Setting Display Mode',
           `the box says ${JSON.stringify(box)}, expected the caption "Error" and "Error Setting Display Mode"`);
     await driver.page.waitForTimeout(300);
     check(await driver.page.isHidden('#ended'), 'the program ended before its message box was answered');
-    await driver.page.click('#message-ok');
+    await driver.answerMessageBox();
     const code = await driver.exitCode();
     check(code === 0, `the page shows exit code ${code} after the box, expected 0`);
+  },
+
+  // Windows Sockets refused while the global objects are made, before main: each of the two guards' boxes shows
+  // as the page loads and is waited on; their quit request then ends the started program with exit code 0.
+  async refused_sockets_show_message_boxes_as_the_page_loads(driver) {
+    await driver.load({ fail: 'WSAStartup=10091' });
+    for (const guard of ['first', 'second']) {
+      const box = await driver.messageBox();
+      check(box.caption === 'Aborting' && box.text === 'Error Couldnt Init Winsock!',
+            `the ${guard} box says ${JSON.stringify(box)}, expected "Aborting" and "Error Couldnt Init Winsock!"`);
+      await driver.answerMessageBox();
+    }
+    await driver.page.click('#start');
+    const code = await driver.exitCode();
+    check(code === 0, `the page shows exit code ${code}, expected 0`);
   },
 };
 

@@ -43,12 +43,44 @@ export class PageDriver {
     fs.rmSync(this.profile, { recursive: true, force: true });
   }
 
-  // Opens the page with `parameters` (the program's options) and clicks its start button.
-  async start(parameters = {}) {
+  // Opens the page with `parameters` (the program's options) and waits until it can start.
+  async load(parameters = {}) {
     const query = new URLSearchParams(parameters).toString();
     await this.page.goto(`${this.server.address}index.html${query ? '?' + query : ''}`);
-    await this.page.waitForSelector('#start:not([disabled])', { timeout: 20000 });
+    await this.waitUntil('!document.getElementById("start").disabled');
+  }
+
+  // Waits until the JavaScript condition holds in the page; fails at once, with what the page says, if the program
+  // ends or stops first.
+  async waitUntil(condition, timeout = 20000) {
+    const ended = '!document.getElementById("ended").hidden';
+    await this.page.waitForFunction(`(${condition}) || ${ended}`, null, { timeout });
+    if (!await this.page.evaluate(condition)) {
+      throw new Error(`the program ended while waiting for ${condition}: ` +
+                      await this.page.evaluate('document.getElementById("ended").textContent'));
+    }
+  }
+
+  // Loads the page and clicks its start button.
+  async start(parameters = {}) {
+    await this.load(parameters);
     await this.page.click('#start');
+  }
+
+  // Clicks the message box's OK and waits for the box to close.
+  async answerMessageBox() {
+    const closed = this.page.evaluate(() => new Promise((resolve) => {
+      document.getElementById('message-box').addEventListener('close', resolve, { once: true });
+    }));
+    await this.page.click('#message-ok');
+    await closed;
+  }
+
+  // The caption and text of the page's message box once it shows.
+  async messageBox() {
+    await this.waitUntil('document.getElementById("message-box").open');
+    return this.page.evaluate(() => ({ caption: document.getElementById('message-caption').textContent,
+                                       text: document.getElementById('message-text').textContent }));
   }
 
   frames() {
@@ -56,7 +88,7 @@ export class PageDriver {
   }
 
   async waitForFrames(count, timeout = 20000) {
-    await this.page.waitForFunction((n) => Module.page.frames >= n, count, { timeout });
+    await this.waitUntil(`Module.page.frames >= ${count}`, timeout);
   }
 
   // The frame count after `milliseconds` with nothing done.

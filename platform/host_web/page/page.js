@@ -239,10 +239,15 @@
     Module.callMain(programArguments);
   });
   // exit() ends the program by throwing ExitStatus up through what resumed it last, a promise of a wait: that is
-  // its end (Module.onExit has run), not an error of the page.
+  // its end (Module.onExit has run). Any other error thrown out of the program has stopped it.
   window.addEventListener('unhandledrejection', (event) => {
-    if (event.reason && event.reason.name === 'ExitStatus') event.preventDefault();
+    if (event.reason && event.reason.name === 'ExitStatus') {
+      event.preventDefault();
+    } else if (ended.hidden) {
+      finished(`The program stopped: ${event.reason}`);
+    }
   });
+  window.addEventListener('error', (event) => ended.hidden && finished(`The program stopped: ${event.message}`));
   window.addEventListener('resize', layout);
   document.addEventListener('fullscreenchange', layout);
   say('Loading…');
