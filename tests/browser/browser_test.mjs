@@ -16,26 +16,22 @@ function check(ok, what) {
   if (!ok) throw new Error(what);
 }
 
+// Starts the program, has screenshots judged by screen_check with `judgement`, then Escape must end it with 27.
+async function watchAndEscape(driver, native, judgement, shots) {
+  await driver.start();
+  await driver.waitForFrames(10);
+  runTool(native.screenCheck, [judgement, ...await driver.screenshots(shots)]);
+  await driver.page.keyboard.press('Escape');
+  const code = await driver.exitCode();
+  check(code === 27, `the page shows exit code ${code} after Escape, expected 27`);
+}
+
 const cases = {
   // After the start button: black and white flashes and the picture at several sizes; Escape ends it with 27.
-  async intro_shows_flashes_and_zooming_picture(driver, native) {
-    await driver.start();
-    await driver.waitForFrames(10);
-    runTool(native.screenCheck, ['--picture', ...await driver.screenshots(16)]);
-    await driver.page.keyboard.press('Escape');
-    const code = await driver.exitCode();
-    check(code === 27, `the page shows exit code ${code} after Escape, expected 27`);
-  },
+  intro_shows_flashes_and_zooming_picture: (driver, native) => watchAndEscape(driver, native, '--picture', 16),
 
   // With no intro.bmp served, the program runs as on the desktop without the file: the flashes alone.
-  async intro_without_picture_only_flashes(driver, native) {
-    await driver.start();
-    await driver.waitForFrames(10);
-    runTool(native.screenCheck, ['--flash-only', ...await driver.screenshots(8)]);
-    await driver.page.keyboard.press('Escape');
-    const code = await driver.exitCode();
-    check(code === 27, `the page shows exit code ${code} after Escape, expected 27`);
-  },
+  intro_without_picture_only_flashes: (driver, native) => watchAndEscape(driver, native, '--flash-only', 8),
 
   // A hidden page deactivates the program: no frames; shown again, the program restores its lost surfaces and
   // reloads its picture, as after a focus loss on the desktop.
