@@ -4,9 +4,10 @@
 # The Windows build needs MinGW-w64's POSIX-threads compiler and, to run, Wine's 32-bit half (an i386 package).
 PACKAGES := build-essential cmake pkg-config libsdl2-dev libpixman-1-dev googletest libgtest-dev libbenchmark-dev \
             xvfb xauth xfonts-base xdotool imagemagick g++-mingw-w64-i686-posix wine wine32
-# The web build: Emscripten to build it, Chromium and npm (for the tests' driver, playwright-core) to test it; npm only
-# where there is none (a node from elsewhere may bring its own, and conflict with Debian's).
-WEB_PACKAGES := emscripten chromium $(if $(shell command -v npm),,npm)
+# The web build: Emscripten (and this machine's compiler, for the tool that draws intro.bmp) to build it, Chromium and
+# npm (for the tests' driver, playwright-core) to test it; npm only where there is none (a node from elsewhere may
+# bring its own, and conflict with Debian's).
+WEB_PACKAGES := build-essential cmake emscripten chromium $(if $(shell command -v npm),,npm)
 JOBS ?= 2
 
 # The preset folders (fixed by CMakePresets.json).

@@ -51,7 +51,9 @@ public:
 }  // namespace
 
 WebHost::WebHost(const Settings& settings)
-    : scaling_(settings.scaling), windowMode_(settings.windowMode), waitForRefresh_(settings.vsync && !settings.unpaced) {}
+    : scaling_(settings.scaling),
+      windowMode_(settings.windowMode),
+      waitForRefresh_(settings.vsync && !settings.unpaced) {}
 
 bool WebHost::PumpEvents() {
     bool delivered = false;

@@ -1,4 +1,4 @@
-// page.js -- the page around the program: the page's parameters as the program's options, the start buttons, the
+// page.js -- the page around the program: the page's parameters as the program's options, the start button, the
 // canvas and its scaling, keys, focus and visibility queued for the program, waiting, message boxes, sound, saved
 // pictures and the exit code. The browser host (web_page.cpp) calls it as Module.page.
 'use strict';
@@ -8,7 +8,7 @@
   const warning = byId('warning');
   const startButton = byId('start');
   const status = byId('status');
-  const screen = byId('screen');
+  const screenArea = byId('screen');
   const canvas = byId('canvas');
   const context = canvas.getContext('2d');
   const messageBox = byId('message-box');
@@ -52,12 +52,13 @@
     if (wakeWaiter) wakeWaiter();
   }
 
-  // The program's input: keys while it runs and no message box is up (browser shortcuts with Ctrl or Meta stay the
-  // browser's), and whether the page is shown and has the focus.
+  // The program's input: keys while it runs and no message box is up, and whether the page is shown and has the
+  // focus. Keys held with Ctrl or Meta reach the program and also do what the browser does with them (Ctrl+R, Ctrl+W);
+  // the others are the program's alone.
   function listen() {
     const onKey = (event) => {
-      if (!running || messageBox.open || event.ctrlKey || event.metaKey) return;
-      event.preventDefault();
+      if (!running || messageBox.open) return;
+      if (!event.ctrlKey && !event.metaKey) event.preventDefault();
       const character = /^[a-z0-9]$/i.test(event.key) ? event.key.toLowerCase().charCodeAt(0) : 0;
       queue({kind: 'key', code: event.code, character, down: event.type === 'keydown', repeat: event.repeat,
              alt: event.altKey, control: event.ctrlKey, numLock: event.getModifierState('NumLock')});
@@ -77,7 +78,7 @@
     let shown = [width, height];
     if (windowMode !== 'window') {
       const ratio = window.devicePixelRatio || 1;
-      const room = [screen.clientWidth * ratio, screen.clientHeight * ratio];
+      const room = [screenArea.clientWidth * ratio, screenArea.clientHeight * ratio];
       let scale = Math.min(room[0] / width, room[1] / height);
       if (scaling === 'integer' && scale >= 1) scale = Math.floor(scale);
       shown = scaling === 'stretch' ? room : [width * scale, height * scale];
@@ -98,7 +99,7 @@
     showScreen(scalingWord, windowModeWord) {
       scaling = scalingWord;
       windowMode = windowModeWord;
-      screen.hidden = false;
+      screenArea.hidden = false;
       layout();
     },
 
@@ -119,7 +120,7 @@
     },
 
     toggleFullScreen() {
-      const change = document.fullscreenElement ? document.exitFullscreen() : screen.requestFullscreen();
+      const change = document.fullscreenElement ? document.exitFullscreen() : screenArea.requestFullscreen();
       change.catch((error) => show(`full screen: ${error.message}`, 'error'));
     },
 
