@@ -200,7 +200,7 @@
   function finished(text, code) {
     running = false;
     showNotes();
-    startButton.disabled = true;
+    warning.hidden = true;  // nothing left to start
     ended.textContent = text;
     if (code !== undefined) ended.dataset.exitCode = code;
     ended.hidden = false;
