@@ -6,9 +6,10 @@
 // Run it after make test (or make build web browser-driver); WEB_BUILD defaults to build/web.
 //
 // The page's frame: performance.now() at frame 1 and at frame N + 1, as the page records each frame it puts on the
-// canvas, over N. The native frame: the whole program run for N and for 2N frames (headless, and in a window of SDL's
-// dummy video driver), the difference over N, so that start-up and exit drop out. Medians of R runs; the ratios are
-// the figures to read.
+// canvas, over N. The native frame: the whole program run for 10N and for 20N frames (headless, and in a window of
+// SDL's dummy video driver), the difference over 10N, so that start-up and exit drop out (the native frame is short:
+// ten times the frames keep the process's noise small beside them). Medians of R runs; the ratios are the figures to
+// read.
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
@@ -50,10 +51,10 @@ function nativeRun(frames, environment, folder) {
 function nativeFrame(environment) {
   const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'tamberlyn-bench-'));
   fs.copyFileSync(intro, path.join(folder, 'intro.bmp'));
+  const count = 10 * options.frames;
   const frames = [];
   for (let run = 0; run < options.runs; ++run) {
-    frames.push((nativeRun(2 * options.frames, environment, folder) - nativeRun(options.frames, environment, folder)) /
-                options.frames);
+    frames.push((nativeRun(2 * count, environment, folder) - nativeRun(count, environment, folder)) / count);
   }
   fs.rmSync(folder, { recursive: true, force: true });
   return median(frames);
