@@ -61,13 +61,16 @@ function nativeFrame(environment) {
 }
 
 async function pageRun() {
-  const driver = await PageDriver.open({ page, driver: driverDir, workdir: fs.mkdtempSync(path.join(os.tmpdir(), 'tamberlyn-bench-')) });
+  const workdir = fs.mkdtempSync(path.join(os.tmpdir(), 'tamberlyn-bench-'));
+  const driver = await PageDriver.open({ page, driver: driverDir, workdir });
   try {
     const last = options.frames + 1;
     await driver.start({ unpaced: '', script: `${last}:deactivate` });
     await driver.waitForFrames(last, 120000);
-    const times = await driver.page.evaluate(() => ({ frames: Module.page.frames, started: Module.page.startedAt,
-                                                      first: Module.page.firstFrameAt, last: Module.page.lastFrameAt }));
+    const times = await driver.page.evaluate(() => ({
+      frames: Module.page.frames, started: Module.page.startedAt, first: Module.page.firstFrameAt,
+      last: Module.page.lastFrameAt,
+    }));
     if (times.frames !== last) throw new Error(`the page showed ${times.frames} frames, expected ${last}`);
     return { frame: (times.last - times.first) / options.frames, firstFrame: times.first - times.started };
   } finally {
@@ -81,10 +84,12 @@ for (let run = 0; run < options.runs; ++run) pageRuns.push(await pageRun());
 const pageFrame = median(pageRuns.map((run) => run.frame));
 const firstFrame = median(pageRuns.map((run) => run.firstFrame));
 const headless = nativeFrame({ TAMBERLYN_HEADLESS: '1' });
-const window = nativeFrame({ SDL_VIDEODRIVER: 'dummy', SDL_AUDIODRIVER: 'dummy', TAMBERLYN_WINDOW: 'window' });
+const windowed = nativeFrame({ SDL_VIDEODRIVER: 'dummy', SDL_AUDIODRIVER: 'dummy', TAMBERLYN_WINDOW: 'window' });
 
+const column = (what) => what.padEnd(34);
+const beside = (frame) => `${frame.toFixed(3)} ms a frame; page / native ${(pageFrame / frame).toFixed(2)}`;
 console.log(`frames: ${options.frames}, runs: ${options.runs} (medians)`);
-console.log(`page, unpaced:                    ${pageFrame.toFixed(3)} ms a frame`);
-console.log(`native, headless:                 ${headless.toFixed(3)} ms a frame; page / native ${(pageFrame / headless).toFixed(2)}`);
-console.log(`native, dummy video, 640 x 480:   ${window.toFixed(3)} ms a frame; page / native ${(pageFrame / window).toFixed(2)}`);
-console.log(`page, click to first frame:       ${firstFrame.toFixed(0)} ms`);
+console.log(`${column('page, unpaced:')}${pageFrame.toFixed(3)} ms a frame`);
+console.log(`${column('native, headless:')}${beside(headless)}`);
+console.log(`${column('native, dummy video, 640 x 480:')}${beside(windowed)}`);
+console.log(`${column('page, click to first frame:')}${firstFrame.toFixed(0)} ms`);

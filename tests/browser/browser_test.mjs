@@ -48,8 +48,9 @@ const cases = {
     await driver.waitForFrames(stillHidden + 30);
     runTool(native.screenCheck, ['--picture', ...await driver.screenshots(8)]);
     const afterShown = (await driver.programText('/trace.txt')).slice(traceWhileHidden.length);
-    for (const call of ['IDirectDrawSurface::Flip(surface1, NULL, 0x1) = 0x887601c2', 'IDirectDrawSurface::Restore(surface1) = 0x0',
-                        'LoadImageA(']) {
+    const calls = ['IDirectDrawSurface::Flip(surface1, NULL, 0x1) = 0x887601c2',
+                   'IDirectDrawSurface::Restore(surface1) = 0x0', 'LoadImageA('];
+    for (const call of calls) {
       check(afterShown.includes(call), `after the page was shown again the trace has no "${call}"`);
     }
     await driver.page.keyboard.press('Escape');
@@ -63,8 +64,10 @@ const cases = {
     const nativeDir = path.join(driver.workdir, 'native');
     fs.mkdirSync(nativeDir);
     fs.copyFileSync(native.intro, path.join(nativeDir, 'intro.bmp'));
-    const run = spawnSync(native.program, ['--headless', '--unpaced', '--no-warning', `--capture=${frames}`,
-                                           `--script=${kComparedFrames}:key=ESCAPE`], { cwd: nativeDir, encoding: 'utf8' });
+    const run = spawnSync(native.program,
+                          ['--headless', '--unpaced', '--no-warning', `--capture=${frames}`,
+                           `--script=${kComparedFrames}:key=ESCAPE`],
+                          { cwd: nativeDir, encoding: 'utf8' });
     check(run.status === 27, `the native program ended with ${run.status}: ${run.error || run.stderr}`);
 
     // Deactivated after the last compared frame, the program stops drawing and the canvas keeps that frame.

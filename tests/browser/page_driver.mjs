@@ -100,8 +100,9 @@ export class PageDriver {
   // A hidden page as the browser reports it (a headless page is never really hidden): visibility and the event.
   async setHidden(hidden) {
     await this.page.evaluate((value) => {
+      const state = value ? 'hidden' : 'visible';
       Object.defineProperty(document, 'hidden', { configurable: true, get: () => value });
-      Object.defineProperty(document, 'visibilityState', { configurable: true, get: () => (value ? 'hidden' : 'visible') });
+      Object.defineProperty(document, 'visibilityState', { configurable: true, get: () => state });
       document.dispatchEvent(new Event('visibilitychange'));
     }, hidden);
   }

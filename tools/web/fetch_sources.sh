@@ -92,7 +92,8 @@ fi
 # apt-get source takes no wildcard: the Debian revision of this upstream version, refreshing apt's lists if apt does
 # not know the source package yet.
 debian_version() {
-    apt-cache showsrc "$package" 2>/dev/null | awk -v v="$version" '$1 == "Version:" && index($2, v) == 1 { print $2; exit }'
+    apt-cache showsrc "$package" 2>/dev/null |
+        awk -v v="$version" '$1 == "Version:" && index($2, v) == 1 { print $2; exit }'
 }
 full=$(debian_version)
 if [[ -z $full ]]; then
