@@ -21,7 +21,8 @@ add_library(tamberlyn::platform ALIAS tamberlyn_platform)
 # - the program's loop blocks, and the page needs its thread back: Asyncify lets the host's waits suspend the
 #   program, and only the functions on the stack at a wait are rewritten (asyncify_only.json; a function missing
 #   there fails when the program first waits inside it). The list names them as written; those the optimiser inlines
-#   into a listed caller draw a "non-matching pattern" warning and stay, for when the inlining changes;
+#   into a listed caller draw a "non-matching pattern" (or "non-existing function name") warning and stay, for when
+#   the inlining changes;
 # - main runs when the page's start button is clicked (callMain), and ends through exit(), which reaches the page's
 #   Module.onExit with the exit code;
 # - the page reads files from the program's file system (Module.FS), and passes intro.bmp in through it;
