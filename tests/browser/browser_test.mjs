@@ -34,8 +34,8 @@ const cases = {
   intro_without_picture_only_flashes: (driver, native) => watchAndEscape(driver, native, '--flash-only', 8),
 
   // A hidden page deactivates the program: no frames; shown again, the program restores its lost surfaces and
-  // reloads its picture, as after a focus loss on the desktop.
-  async hidden_page_stops_frames_and_restores_the_image(driver, native) {
+  // reloads its picture, as after a focus loss on the desktop. A page that loses the focus does the same.
+  async hidden_or_blurred_page_stops_frames_and_restores_the_image(driver, native) {
     await driver.start({ trace: '/trace.txt' });
     await driver.waitForFrames(30);
     await driver.setHidden(true);
@@ -53,6 +53,13 @@ const cases = {
     for (const call of calls) {
       check(afterShown.includes(call), `after the page was shown again the trace has no "${call}"`);
     }
+
+    await driver.page.evaluate(() => window.dispatchEvent(new FocusEvent('blur')));
+    const blurred = await driver.framesAfter(200);
+    const stillBlurred = await driver.framesAfter(600);
+    check(stillBlurred === blurred, `frames went on without the focus: ${blurred}, then ${stillBlurred}`);
+    await driver.page.evaluate(() => window.dispatchEvent(new FocusEvent('focus')));
+    await driver.waitForFrames(stillBlurred + 30);
     await driver.page.keyboard.press('Escape');
     check(await driver.exitCode() === 27, 'Escape did not end the program with exit code 27');
   },
