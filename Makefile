@@ -7,12 +7,24 @@ RUN_PACKAGES := build-essential cmake pkg-config libsdl2-dev libpixman-1-dev xvf
 # Everything else the tests, the benchmarks and the Windows build need: GoogleTest, Google Benchmark, MinGW-w64's
 # POSIX-threads compiler and, to run its programs, Wine's 32-bit half (an i386 package).
 TEST_PACKAGES := $(RUN_PACKAGES) googletest libgtest-dev libbenchmark-dev g++-mingw-w64-i686-posix wine wine32
+# The web build: Emscripten (and this machine's compiler, for the tool that draws intro.bmp) to build it, Chromium and
+# npm (for the tests' driver, playwright-core) to test it; npm only where there is none (a node from elsewhere may
+# bring its own, and conflict with Debian's).
+WEB_PACKAGES := build-essential cmake emscripten chromium $(if $(shell command -v npm),,npm)
 JOBS ?= 2
 
 # The preset folders (fixed by CMakePresets.json).
 DEFAULT_DIR := build/default
 ASAN_DIR := build/asan
 WINDOWS_DIR := build/windows
+WEB_DIR := build/web
+
+# What the web build fetches and installs once: pixman's sources, and the browser tests' driver.
+WEB_SOURCES_DIR := build/web-sources
+BROWSER_DRIVER_DIR := build/browser-driver
+
+# `make web-run` serves the page on 127.0.0.1 at this port.
+WEB_PORT ?= 8000
 
 # Tests that need an X display get a virtual one when there is none.
 WITH_DISPLAY := $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1024x768x24")
@@ -24,20 +36,25 @@ RUN_FRAMES_DIR ?= $(DEFAULT_DIR)/frames
 BENCH_ARGS ?=
 
 .DEFAULT_GOAL := build
-.PHONY: help deps run-deps build windows run test bench bench-program bench-wine asan clean
+.PHONY: help deps run-deps web-deps build windows web web-run browser-driver run test bench bench-program bench-wine \
+        asan clean
 
 help:
 	@echo "make [build]  install everything missing (make deps), build the default preset: program, tests, benchmarks"
 	@echo "make run      install what running needs (make run-deps), build the program, show the intro"
 	@echo "              (full screen on this display; without one, a few seconds on a virtual one, screenshots)"
-	@echo "make test     install everything missing, build, run every test: native, Windows under Wine, sanitizers"
+	@echo "make test     install everything missing, build, run every test: native, Windows under Wine, the web page"
+	@echo "              in Chromium, sanitizers"
 	@echo "make bench    build, run every benchmark (BENCH_ARGS=... passes options to each)"
 	@echo "make bench-program  the whole program timed from outside, headless and on a virtual X screen"
 	@echo "make bench-wine     the intro's frames under Wine and on our layer, side by side"
 	@echo "make asan     build the asan preset (address and undefined-behaviour sanitizers)"
 	@echo "make windows  build the 32-bit Windows program with MinGW-w64"
+	@echo "make web      build the program for a web page into build/web (Emscripten)"
+	@echo "make web-run  build it and serve build/web on 127.0.0.1 (WEB_PORT, default 8000)"
 	@echo "make deps     install the Debian packages of RUN_PACKAGES and TEST_PACKAGES that are missing"
 	@echo "make run-deps install those of RUN_PACKAGES only"
+	@echo "make web-deps install those of WEB_PACKAGES"
 	@echo "make clean    remove build/ (the Wine prefix with it)"
 
 # Installs the Debian packages of $(1) that are missing (apt-get update only then), as root or through sudo; Wine's
@@ -75,19 +92,39 @@ windows: deps
 	cmake --preset windows
 	cmake --build --preset windows -j$(JOBS)
 
+# The program in a web page: build/web holds index.html, page.js, tamberlyn.js, tamberlyn.wasm and intro.bmp.
+web-deps:
+	$(call install_missing,$(WEB_PACKAGES))
+
+web: web-deps
+	tools/web/fetch_sources.sh $(WEB_SOURCES_DIR)
+	cmake --preset web
+	cmake --build --preset web -j$(JOBS)
+
+web-run: web
+	node tools/web/serve.mjs $(WEB_DIR) $(WEB_PORT)
+
+# playwright-core as tests/browser's lockfile pins it; it never downloads a browser (the tests run Debian's Chromium).
+browser-driver: web-deps
+	mkdir -p $(BROWSER_DRIVER_DIR)
+	cp tests/browser/package.json tests/browser/package-lock.json $(BROWSER_DRIVER_DIR)/
+	cd $(BROWSER_DRIVER_DIR) && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error
+
 # The program alone (and intro.bmp): the tests and benchmarks are left out where their packages are missing.
 run: run-deps
 	cmake --preset default
 	cmake --build --preset default --target tamberlyn -j$(JOBS)
 	tools/run_intro.sh $(DEFAULT_DIR) $(RUN_FRAMES_DIR)
 
-# The default build's tests first, then the Windows build's under Wine (they also use the default build's tools and
-# intro.bmp), then the default build's tests again under the sanitizers. Each build starts after the tests before it,
-# so no more than $(JOBS) compilers run at once even under `make -j2`.
+# The default build's tests first, then the Windows build's under Wine and the web build's in Chromium (both also use
+# the default build's tools and intro.bmp), then the default build's tests again under the sanitizers. Each build
+# starts after the tests before it, so no more than $(JOBS) compilers run at once even under `make -j2`.
 test: build
 	ctest --preset default
 	$(MAKE) --no-print-directory windows
 	$(WITH_DISPLAY) ctest --preset windows
+	$(MAKE) --no-print-directory browser-driver web
+	ctest --preset web
 	$(MAKE) --no-print-directory asan
 	ctest --preset asan
 

@@ -16,16 +16,14 @@ DisplayState& TheState() {
 }
 
 // Holds frames to the frame cap (60 a second unless set otherwise), also where the display refreshes faster: the
-// program's frames are its clock. Unpaced runs (benchmarks) never wait, but let the host do its work.
+// program's frames are its clock. Unpaced runs (benchmarks) and uncapped ones (as fast as the display's refresh with
+// vsync, or the processor, allows) never wait here, but let the host do its work.
 void Pace(DisplayState& state) {
     const Settings& settings = CurrentSettings();
     Host& host = TheHost();
-    if (settings.unpaced) {
+    if (settings.unpaced || settings.frameCap == 0) {
         host.Yield();
         return;
-    }
-    if (settings.frameCap == 0) {
-        return;  // no cap: as fast as the display's refresh (with vsync) or the processor allows
     }
     const auto period = std::chrono::microseconds(1000000 / settings.frameCap);
     const auto now = host.Now();
