@@ -11,7 +11,8 @@
 
 namespace plat {
 
-std::unique_ptr<Host> MakeHost(const Settings& settings) {
+// The page is always there to serve the run.
+std::unique_ptr<Host> MakeHost(const Settings& settings, std::string*) {
     return std::make_unique<web::WebHost>(settings);
 }
 
@@ -66,6 +67,11 @@ bool WebHost::PumpEvents() {
 bool WebHost::ShowMessageBox(const char* text, const char* caption, UINT type) {
     page::MessageBox(text, caption, IconWord(type));
     return true;
+}
+
+// The page's first screen is the warning, and the program starts only from its Start button: it has been answered.
+Host::Answer WebHost::AskToGoOn(const char*, const char*, const char*, const char*) {
+    return Answer::GoOn;
 }
 
 std::unique_ptr<AudioOutput> WebHost::OpenAudio() {

@@ -33,6 +33,7 @@ public:
     // web_host.cpp
     bool PumpEvents() override;
     bool ShowMessageBox(const char* text, const char* caption, UINT type) override;
+    Answer AskToGoOn(const char* text, const char* caption, const char* goOn, const char* quit) override;
     std::unique_ptr<AudioOutput> OpenAudio() override;
     void SleepUntil(Clock::time_point when) override;
     bool WaitEvent(std::chrono::milliseconds timeout) override;
