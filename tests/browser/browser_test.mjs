@@ -20,7 +20,7 @@ function check(ok, what) {
 async function watchAndEscape(driver, native, judgement, shots) {
   await driver.start();
   await driver.waitForFrames(10);
-  runTool(native.screenCheck, [judgement, ...await driver.screenshots(shots)]);
+  runTool(native.screenCheck, [judgement, ...await driver.screenshots(shots, { alternating: true })]);
   await driver.page.keyboard.press('Escape');
   const code = await driver.exitCode();
   check(code === 27, `the page shows exit code ${code} after Escape, expected 27`);
@@ -46,7 +46,7 @@ const cases = {
 
     await driver.setHidden(false);
     await driver.waitForFrames(stillHidden + 30);
-    runTool(native.screenCheck, ['--picture', ...await driver.screenshots(8)]);
+    runTool(native.screenCheck, ['--picture', ...await driver.screenshots(8, { alternating: true })]);
     const afterShown = (await driver.programText('/trace.txt')).slice(traceWhileHidden.length);
     const calls = ['IDirectDrawSurface::Flip(surface1, NULL, 0x1) = 0x887601c2',
                    'IDirectDrawSurface::Restore(surface1) = 0x0', 'LoadImageA('];
@@ -89,7 +89,7 @@ const cases = {
     }
     runTool(native.frameCompare, ['--bound', '0', '--frames', String(kComparedFrames), nativeDir, pageDir]);
 
-    const [screenshot] = await driver.screenshots(1, 'canvas');
+    const [screenshot] = await driver.screenshots(1, { prefix: 'canvas' });
     const lastDir = path.join(driver.workdir, 'native-last');
     const screenDir = path.join(driver.workdir, 'on-screen');
     fs.mkdirSync(lastDir);

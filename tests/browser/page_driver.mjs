@@ -54,8 +54,8 @@ export class PageDriver {
   // ends or stops first.
   async waitUntil(condition, timeout = 20000) {
     const ended = '!document.getElementById("ended").hidden';
-    await this.page.waitForFunction(`(${condition}) || ${ended}`, null, { timeout });
-    if (!await this.page.evaluate(condition)) {
+    const held = await this.page.waitForFunction(`(${condition}) ? 'held' : ${ended} && 'ended'`, null, { timeout });
+    if (await held.jsonValue() !== 'held') {
       throw new Error(`the program ended while waiting for ${condition}: ` +
                       await this.page.evaluate('document.getElementById("ended").textContent'));
     }
@@ -108,9 +108,14 @@ export class PageDriver {
   }
 
   // Screenshots of the page as BMP files shot-NN.bmp in the work folder, `count` of them as fast as they come.
-  async screenshots(count, prefix = 'shot') {
+  // With `alternating`, each shot waits for a new frame of the other parity than the last one's: a screenshot can
+  // take a steady whole number of frames, and shots taken back to back would then all see the same flash.
+  async screenshots(count, { prefix = 'shot', alternating = false } = {}) {
     const files = [];
     for (let shot = 1; shot <= count; ++shot) {
+      if (alternating) {
+        await this.waitUntil(`Module.page.frames % 2 === ${shot % 2}`);
+      }
       const png = path.join(this.workdir, `${prefix}-${String(shot).padStart(2, '0')}.png`);
       await this.page.screenshot({ path: png });
       files.push(png);
