@@ -1,7 +1,6 @@
 // system_test.cpp -- whole runs of the program: start, frames, failures and exit, read from its relay trace.
+#include "picture.h"
 #include "program_run.h"
-
-#include <SDL.h>
 
 #include <cstdio>
 #include <map>
@@ -37,26 +36,6 @@ double ZoomOfFrame(int frame) {
     const int step = (frame - 1) % 36;
     return step <= 18 ? 10.0 - 0.5 * step : 1.0 + 0.5 * (step - 18);
 }
-
-// A BMP file's pixels, read through SDL; each as "0xrrggbb" for readable failures.
-class Picture {
-public:
-    explicit Picture(const systemtest::fs::path& file) : pixels_(nullptr, SDL_FreeSurface) {
-        SDL_Surface* loaded = SDL_LoadBMP(file.c_str());
-        pixels_.reset(loaded ? SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB888, 0) : nullptr);
-        SDL_FreeSurface(loaded);
-    }
-    bool Loaded() const { return pixels_ != nullptr; }
-    std::string At(int x, int y) const {
-        char text[16];
-        std::snprintf(text, sizeof text, "0x%06x",
-                      static_cast<const Uint32*>(pixels_->pixels)[y * (pixels_->pitch / 4) + x] & 0xFFFFFF);
-        return text;
-    }
-
-private:
-    std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)> pixels_;
-};
 
 // One ordinary run of 40 frames ended by Escape, with frames 1, 2 and 19 captured, on each host without a display:
 // SDL's dummy video driver and the null host. Its tests only read it.
@@ -183,21 +162,22 @@ TEST_P(NormalRun, ZoomsTheImageFromTenToOneAndBack) {
 }
 
 TEST_P(NormalRun, CapturedFramesShowTheFlashAndTheZoomedImage) {
-    const Picture image(TAMBERLYN_INTRO_PATH), first(run_->folder / "frame-0001.bmp"),
-        second(run_->folder / "frame-0002.bmp"), nineteenth(run_->folder / "frame-0019.bmp");
-    ASSERT_TRUE(image.Loaded() && first.Loaded() && second.Loaded() && nineteenth.Loaded())
+    const auto image = screen::ReadBmp(TAMBERLYN_INTRO_PATH), first = screen::ReadBmp(run_->folder / "frame-0001.bmp"),
+               second = screen::ReadBmp(run_->folder / "frame-0002.bmp"),
+               nineteenth = screen::ReadBmp(run_->folder / "frame-0019.bmp");
+    ASSERT_TRUE(image && first && second && nineteenth)
         << "expected intro.bmp and captures of frames 1, 2 and 19, got some missing";
-    EXPECT_EQ(first.At(5, 5), "0x000000") << "frame 1 border";
-    EXPECT_EQ(second.At(5, 5), "0xffffff") << "frame 2 border";
-    EXPECT_EQ(nineteenth.At(5, 5), "0x000000") << "frame 19 border";
+    EXPECT_EQ(first->At(5, 5), 0x000000u) << "frame 1 border";
+    EXPECT_EQ(second->At(5, 5), 0xFFFFFFu) << "frame 2 border";
+    EXPECT_EQ(nineteenth->At(5, 5), 0x000000u) << "frame 19 border";
     for (const auto& [x, y] : {std::pair{320, 240}, {100, 100}, {600, 450}, {21, 16}}) {
-        EXPECT_EQ(nineteenth.At(x, y), image.At(x, y)) << "frame 19 (zoom 1) at (" << x << ", " << y << ")";
+        EXPECT_EQ(nineteenth->At(x, y), image->At(x, y)) << "frame 19 (zoom 1) at (" << x << ", " << y << ")";
     }
     // Frame 1 shows image pixels 290..349 x 218..261 ten times as large: look at the middle of each one's block.
     for (const auto& [x, y] : {std::pair{300, 230}, {320, 240}, {341, 255}}) {
         const int shownX = 21 + static_cast<int>((x - 290 + 0.5) * 598 / 60);
         const int shownY = 16 + static_cast<int>((y - 218 + 0.5) * 448 / 44);
-        EXPECT_EQ(first.At(shownX, shownY), image.At(x, y))
+        EXPECT_EQ(first->At(shownX, shownY), image->At(x, y))
             << "frame 1 at (" << shownX << ", " << shownY << ") should show image pixel (" << x << ", " << y << ")";
     }
 }

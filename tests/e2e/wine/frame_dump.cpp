@@ -72,12 +72,12 @@ int DumpFrames(int frames) {
         DrawFrame();
         // Read from the front: Wine's Flip faults (third flip, processor renderer) once the back buffer has been
         // locked.
-        const std::optional<RgbImage> image = ReadSurface(g_engine.drawDevice.primary);
+        const std::optional<screen::Picture> image = ReadSurface(g_engine.drawDevice.primary);
         if (!image) {
             std::fprintf(stderr, "frame_dump: frame %d: the front buffer could not be read\n", frame);
             return kReadbackFailed;
         }
-        if (!WriteBmp(FrameFileName(frame), *image)) {
+        if (!screen::WriteBmp(FrameFileName(frame), *image)) {
             std::fprintf(stderr, "frame_dump: frame %d: %s could not be written\n", frame,
                          FrameFileName(frame).c_str());
             return kWriteFailed;
