@@ -1,4 +1,5 @@
 // bitmap_surface_test.cpp -- the bitmap utilities: reload and stretch failures, GDI clean-up, stretched pixels.
+#include "test_names.h"
 #include "unit_support.h"
 
 #include "graphics/bitmap_surface.h"
@@ -56,20 +57,20 @@ TEST_F(BitmapSurface, FailuresWriteTheirDebuggerLineAndLeaveNoBitmap) {
 
 // A step that fails inside the stretch: nothing is copied and no context stays alive.
 struct StretchFailure {
-    const char* call;
+    const char* name;  // the call that fails
     HRESULT failWith;
     const char* debugOutput;
     HRESULT result;
+    friend std::ostream& operator<<(std::ostream& out, const StretchFailure& failure) { return out << failure.name; }
 };
 
 class BitmapStretchFailure : public BitmapSurface, public ::testing::WithParamInterface<StretchFailure> {};
 
 TEST_P(BitmapStretchFailure, CopiesNothingAndLeavesNoContext) {
-    SCOPED_TRACE(GetParam().call);
     IDirectDrawSurface* surface = CreateOffscreenSurface(engine.drawDevice.ddraw, 20, 20);
     HBITMAP bitmap = LoadBlocks();
     const int dcs = LiveGdiObjects().dcs;
-    SetFailpoint(GetParam().call, GetParam().failWith);
+    SetFailpoint(GetParam().name, GetParam().failWith);
     EXPECT_EQ(StretchBitmapIntoSurface(surface, bitmap, 0, 0, 0, 0), GetParam().result);
     EXPECT_EQ(TakeDebugOutput(), GetParam().debugOutput);
     EXPECT_EQ(LiveGdiObjects().dcs, dcs);
@@ -82,7 +83,8 @@ INSTANTIATE_TEST_SUITE_P(
     Steps, BitmapStretchFailure,
     ::testing::Values(StretchFailure{"CreateCompatibleDC", 0, "createcompatible dc failed\n", E_FAIL},
                       StretchFailure{"GetObjectA", 0, "", E_FAIL},
-                      StretchFailure{"IDirectDrawSurface::GetSurfaceDesc", DDERR_GENERIC, "", E_FAIL}));
+                      StretchFailure{"IDirectDrawSurface::GetSurfaceDesc", DDERR_GENERIC, "", E_FAIL}),
+    ByName());
 
 TEST_F(BitmapSurface, SourcePieceCoversTheWholeSurface) {
     IDirectDrawSurface* surface = CreateOffscreenSurface(engine.drawDevice.ddraw, 200, 200);
