@@ -140,6 +140,30 @@ protected:
         return surface;
     }
 
+    // The primary surface; given `back`, a flip chain whose back buffer (from GetAttachedSurface) goes there. Both are
+    // released when the test ends.
+    IDirectDrawSurface* Primary(IDirectDrawSurface** back = nullptr) {
+        DDSURFACEDESC desc{};
+        desc.dwSize = sizeof desc;
+        desc.dwFlags = DDSD_CAPS | (back ? DDSD_BACKBUFFERCOUNT : 0);
+        desc.dwBackBufferCount = back ? 1 : 0;
+        desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | (back ? DDSCAPS_FLIP | DDSCAPS_COMPLEX : 0);
+        IDirectDrawSurface* primary = nullptr;
+        EXPECT_EQ(DD_OK, ddraw_->CreateSurface(&desc, &primary, nullptr)) << "primary surface";
+        if (primary) {
+            Keep(primary);
+        }
+        if (primary && back) {
+            DDSCAPS caps{DDSCAPS_BACKBUFFER};
+            *back = nullptr;
+            EXPECT_EQ(DD_OK, primary->GetAttachedSurface(&caps, back));
+            if (*back) {
+                Keep(*back, 1);
+            }
+        }
+        return primary;
+    }
+
     // Releases `surface` when the test ends, expecting `referencesLeft` after it (a back buffer stays with its
     // flip chain until the primary goes).
     void Keep(IDirectDrawSurface* surface, ULONG referencesLeft = 0) { surfaces_.push_back({surface, referencesLeft}); }

@@ -32,31 +32,7 @@ void WritePixels(IDirectDrawSurface* surface, ValueOf valueOf) {
     surface->Unlock(desc.lpSurface);
 }
 
-class DirectDrawTest : public ApiTest {
-protected:
-    // The primary surface; given `back`, a flip chain whose back buffer (from GetAttachedSurface) goes there.
-    IDirectDrawSurface* Primary(IDirectDrawSurface** back = nullptr) {
-        DDSURFACEDESC desc{};
-        desc.dwFlags = DDSD_CAPS | (back ? DDSD_BACKBUFFERCOUNT : 0);
-        desc.dwBackBufferCount = back ? 1 : 0;
-        desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | (back ? DDSCAPS_FLIP | DDSCAPS_COMPLEX : 0);
-        desc.dwSize = sizeof desc;
-        IDirectDrawSurface* primary = nullptr;
-        EXPECT_EQ(DD_OK, ddraw_->CreateSurface(&desc, &primary, nullptr)) << "primary surface";
-        if (primary) {
-            Keep(primary);
-        }
-        if (primary && back) {
-            DDSCAPS caps{DDSCAPS_BACKBUFFER};
-            *back = nullptr;
-            EXPECT_EQ(DD_OK, primary->GetAttachedSurface(&caps, back));
-            if (*back) {
-                Keep(*back, 1);
-            }
-        }
-        return primary;
-    }
-};
+using DirectDrawTest = ApiTest;
 
 TEST_F(DirectDrawTest, ColorFillCoversWholeSurfaceOrRectRightAndBottomExclusive) {
     ASSERT_TRUE(StartDirectDraw(32));
