@@ -1,5 +1,6 @@
-// system_test.cpp -- whole runs of the program: start, frames, failures and exit, read from its relay trace.
-#include "picture.h"
+// system_test.cpp -- whole runs of the program: start, frames, failures and exit, read from its relay trace. (Focus
+// lost and regained: the focus-cycle test; closing the window: the X tests.)
+#include "intro_screen.h"
 #include "program_run.h"
 
 #include <cstdio>
@@ -162,14 +163,13 @@ TEST_P(NormalRun, ZoomsTheImageFromTenToOneAndBack) {
 }
 
 TEST_P(NormalRun, CapturedFramesShowTheFlashAndTheZoomedImage) {
-    const auto image = screen::ReadBmp(TAMBERLYN_INTRO_PATH), first = screen::ReadBmp(run_->folder / "frame-0001.bmp"),
-               second = screen::ReadBmp(run_->folder / "frame-0002.bmp"),
-               nineteenth = screen::ReadBmp(run_->folder / "frame-0019.bmp");
-    ASSERT_TRUE(image && first && second && nineteenth)
-        << "expected intro.bmp and captures of frames 1, 2 and 19, got some missing";
-    EXPECT_EQ(first->At(5, 5), 0x000000u) << "frame 1 border";
-    EXPECT_EQ(second->At(5, 5), 0xFFFFFFu) << "frame 2 border";
-    EXPECT_EQ(nineteenth->At(5, 5), 0x000000u) << "frame 19 border";
+    const auto frame = [&](const char* name) { return screen::ReadBmp(run_->folder / name); };
+    const auto image = screen::ReadBmp(TAMBERLYN_INTRO_PATH), first = frame("frame-0001.bmp"),
+               second = frame("frame-0002.bmp"), nineteenth = frame("frame-0019.bmp");
+    ASSERT_TRUE(image && first && second && nineteenth) << "expected intro.bmp and frames 1, 2 and 19 captured";
+    EXPECT_EQ(screen::LookAtIntro(*first).flash, screen::Flash::Black) << "frame 1";
+    EXPECT_EQ(screen::LookAtIntro(*second).flash, screen::Flash::White) << "frame 2";
+    EXPECT_EQ(screen::LookAtIntro(*nineteenth).flash, screen::Flash::Black) << "frame 19";
     for (const auto& [x, y] : {std::pair{320, 240}, {100, 100}, {600, 450}, {21, 16}}) {
         EXPECT_EQ(nineteenth->At(x, y), image->At(x, y)) << "frame 19 (zoom 1) at (" << x << ", " << y << ")";
     }
@@ -180,13 +180,6 @@ TEST_P(NormalRun, CapturedFramesShowTheFlashAndTheZoomedImage) {
         EXPECT_EQ(first->At(shownX, shownY), image->At(x, y))
             << "frame 1 at (" << shownX << ", " << shownY << ") should show image pixel (" << x << ", " << y << ")";
     }
-}
-
-TEST(SetUp, DesktopDepthChoosesTheDisplayMode) {
-    const ProgramRun run = RunProgram("2:key=ESCAPE", "TAMBERLYN_DESKTOP_BPP=16");
-    ASSERT_TRUE(Ended(run, 27));
-    EXPECT_TRUE(run.trace.InOrder(
-        {"GetDeviceCaps(hdc1, 12) = 16", "IDirectDraw::SetDisplayMode(ddraw1, 640, 480, 16) = 0x0", kFlip + "0x0"}));
 }
 
 TEST(SetUp, RefusedDisplayModeShowsItsBoxReleasesDirectDrawAndEndsTheRun) {
@@ -221,28 +214,6 @@ TEST(WindowsSockets, RefusedStartQuitsBeforeTheFirstFrame) {
     EXPECT_EQ(trace.Count("IDirectInputDevice::Unacquire("), 0u) << "no engine shutdown on a quit request";
 }
 
-TEST(FrameCycle, InactiveProgramDrawsNothingAndRestoresItsSurfacesAfter) {
-    // Activation posts no message; Space wakes the wait and must change nothing else.
-    const ProgramRun run = RunProgram("5:deactivate,6:activate,6:key=SPACE,20:key=ESCAPE");
-    ASSERT_TRUE(Ended(run, 27));
-    const Trace& trace = run.trace;
-    const std::size_t deactivated = trace.Find("DefWindowProcA(hwnd1, 0x6, 0x0,");
-    const std::size_t woken = trace.Find("WaitMessage() = 1", deactivated);
-    ASSERT_NE(woken, npos) << "expected the deactivated program to wait, got:\n" << trace.Excerpt(deactivated);
-    EXPECT_EQ(trace.Count("IDirectDrawSurface::", deactivated, woken), 0u) << "drew while inactive:\n"
-                                                                           << trace.Excerpt(deactivated);
-    EXPECT_EQ(trace.Count(kFlip, 0, deactivated), 5u);
-    EXPECT_NE(trace.Find("DispatchMessageA({hwnd1, 0x100, 0x20,", woken), npos) << "Space was not delivered";
-    EXPECT_EQ(trace.Count(kFlip), 20u) << "expected frames to resume until Escape at the 20th flip";
-    EXPECT_EQ(trace.Count(kFlip + kSurfaceLost), 1u) << "the first flip back finds the primary lost";
-    // The surfaces come back lost: the image reloads after its failed blit, and the primary is restored once.
-    EXPECT_TRUE(trace.InOrder(
-        {kImageBlit + "* = " + kSurfaceLost, kImageLoad + "bitmap", "IDirectDrawSurface::Restore(surface3) = 0x0",
-         kFlip + kSurfaceLost, "IDirectDrawSurface::Restore(surface1) = 0x0", kImageBlit + "* = 0x0", kFlip + "0x0"},
-        woken));
-    EXPECT_EQ(trace.Count("IDirectDrawSurface::Restore(surface1)"), 1u);
-}
-
 TEST(FrameCycle, FailedFlipRestoresThePrimaryOnceAndTheNextFrameIsWhole) {
     const ProgramRun run = RunProgram("5:key=ESCAPE", "TAMBERLYN_FAIL=IDirectDrawSurface::Flip@3=0x887601c2");
     ASSERT_TRUE(Ended(run, 27));
@@ -259,19 +230,6 @@ TEST(FrameCycle, FailedFlipRestoresThePrimaryOnceAndTheNextFrameIsWhole) {
         EXPECT_EQ(trace.Count(step, flips[2], flips[3]), 1u) << "expected once in the next frame: " << step;
     }
     EXPECT_EQ(trace.calls[flips[3]], kFlip + "0x0");
-}
-
-TEST(FrameCycle, ClosingTheWindowQuitsWithoutShuttingTheEngineDown) {
-    const ProgramRun run = RunProgram("10:close,20:key=ESCAPE");
-    ASSERT_TRUE(Ended(run, 0));
-    const Trace& trace = run.trace;
-    const std::size_t quit = trace.Find("PostQuitMessage(0)");
-    ASSERT_NE(quit, npos) << "expected WM_DESTROY to post a quit request, got none";
-    EXPECT_GE(trace.Depth(quit), 2u) << "expected it from the window procedure, got " << trace.raw[quit];
-    EXPECT_EQ(trace.Count("DefWindowProcA(hwnd1, 0x2,"), 0u) << "WM_DESTROY is the program's to handle";
-    EXPECT_TRUE(trace.InOrder({"DispatchMessageA({hwnd1, 0x10,", kQuitSeen, kWinMain + "0"}, quit));
-    EXPECT_EQ(trace.Count(kFlip), 10u);
-    EXPECT_EQ(trace.Count("IDirectInputDevice::Unacquire("), 0u);
 }
 
 TEST(FrameCycle, MissingImageLeavesTheFlashAloneAndIsSaidOnce) {

@@ -1,7 +1,5 @@
-// painter_test.cpp -- ShapePainter::FillRect's pixels and GDI clean-up, and the fonts of FontPair::Create.
+// painter_test.cpp -- ShapePainter::FillRect's pixels and GDI clean-up. (FontPair's fonts: the system tests' set-up.)
 #include "unit_support.h"
-
-#include "graphics/font_pair.h"
 
 namespace {
 
@@ -45,44 +43,6 @@ TEST_F(ShapePainterTest, GivesTheContextBackWithItsOwnObjectsSelectedOrDoesNoGdi
     StartTraceCapture();
     engine.painter.FillRect(0, 0, 640, 480, 0, 0);
     EXPECT_EQ(TakeTrace().size(), 1u) << "expected the refused GetDC alone, without GDI work";
-}
-
-TEST_F(ShapePainterTest, ThousandRectanglesLeaveNoGdiObjectBehind) {
-    const GdiCounts before = LiveGdiObjects();
-    for (int frame = 0; frame < 1000; ++frame) {
-        engine.painter.FillRect(0, 0, 640, 480, frame & 1 ? 0xFFFFFF : 0, frame & 1 ? 0xFFFFFF : 0);
-    }
-    const GdiCounts after = LiveGdiObjects();
-    EXPECT_EQ(after.brushes, before.brushes);
-    EXPECT_EQ(after.pens, before.pens);
-    EXPECT_EQ(after.dcs, before.dcs);
-}
-
-using FontPairTest = PlatformTest;
-
-TEST_F(FontPairTest, CreatesPlainAndUnderlinedArialAndSetsItsValuesEvenWhenRefused) {
-    DrawDevice device;
-    FontPair fonts;
-    StartTraceCapture();
-    fonts.Create(&device);
-    // Height 13, weight 400, not italic, underlined or not, ANSI characters, not antialiased (3), variable pitch (2).
-    const std::string height = "CreateFontA(13, 0, 0, 0, 400, 0, ", face = ", 0, 0, 0, 0, 3, 2, \"Arial\") = ";
-    EXPECT_EQ(Calls(TakeTrace(), "CreateFontA"),
-              (std::vector<std::string>{height + "0" + face + NameOf(fonts.plainFont),
-                                        height + "1" + face + NameOf(fonts.underlinedFont)}));
-    EXPECT_EQ(fonts.drawDevice, &device);
-    EXPECT_EQ(fonts.flag, 1);
-    EXPECT_EQ(fonts.value, 255);
-    DeleteObject(fonts.plainFont);
-    DeleteObject(fonts.underlinedFont);
-
-    SetFailpoint("CreateFontA", 0);
-    FontPair refused;
-    refused.Create(nullptr);
-    EXPECT_EQ(refused.plainFont, nullptr);
-    EXPECT_EQ(refused.underlinedFont, nullptr);
-    EXPECT_EQ(refused.flag, 1) << "set whether or not the fonts appear";
-    EXPECT_EQ(refused.value, 255);
 }
 
 }  // namespace
