@@ -15,7 +15,7 @@ protected:
     void SetUp() override { ASSERT_NE(server_.Name(), "") << "expected Xvfb running within 10 s"; }
 
     e2e::XServer server_{1280, 1024};
-    std::unique_ptr<e2e::ProgramOnDisplay> program_;
+    std::unique_ptr<systemtest::Program> program_;
 };
 
 TEST_F(StartOnXDisplay, HelpVersionAndAnUnopenableDisplayEndWithinASecondOpeningNothing) {
@@ -37,13 +37,13 @@ TEST_F(StartOnXDisplay, HelpVersionAndAnUnopenableDisplayEndWithinASecondOpening
          "tamberlyn: cannot open a display (DISPLAY=" + unused + "); to run without a window, use --headless\n"},
     };
     for (const auto& c : cases) {
-        program_ = std::make_unique<e2e::ProgramOnDisplay>(server_, c.settings, c.arguments);
+        program_ = e2e::StartOn(server_, c.settings, c.arguments);
         EXPECT_EQ(program_->WaitForExit(1s), c.exitCode) << c.what << ": expected the exit code within a second";
         EXPECT_NE(program_->Output().find(c.output), npos)
             << c.what << ": expected \"" << c.output << "\" in the output, got:\n"
             << program_->Output();
         EXPECT_EQ(e2e::WindowNamed(server_.Name(), "Tamberlyn"), 0ul) << c.what << ": expected no window";
-        EXPECT_EQ(program_->Trace().Find("CreateWindowExA("), npos) << c.what << ": expected no window made";
+        EXPECT_EQ(program_->ReadTrace().Find("CreateWindowExA("), npos) << c.what << ": expected no window made";
     }
 }
 
@@ -51,7 +51,7 @@ TEST_F(StartOnXDisplay, HelpVersionAndAnUnopenableDisplayEndWithinASecondOpening
 class WarningOnXDisplay : public StartOnXDisplay, public testing::WithParamInterface<const char*> {};
 
 TEST_P(WarningOnXDisplay, ShowsBeforeTheFirstFlashEscapeQuitsEnterGoesOn) {
-    program_ = std::make_unique<e2e::ProgramOnDisplay>(server_, std::vector<std::string>{"TAMBERLYN_WARNING="});
+    program_ = e2e::StartOn(server_, {"TAMBERLYN_WARNING="});
     unsigned long box = 0;
     ASSERT_TRUE(e2e::Eventually(5s, [&] { return (box = e2e::WindowNamed(server_.Name(), kWarningTitle)) != 0; }))
         << "expected a box titled \"" << kWarningTitle << "\"; the program wrote:\n"
@@ -64,22 +64,22 @@ TEST_P(WarningOnXDisplay, ShowsBeforeTheFirstFlashEscapeQuitsEnterGoesOn) {
     EXPECT_EQ(shot.At(1274, 1018), 0u) << "expected no flash in the bottom right corner";
     EXPECT_NE(std::count(shot.pixels.begin(), shot.pixels.end(), 0u), 1280 * 1024) << "expected the box on the screen";
     EXPECT_EQ(program_->WaitForExit(0ms), -1) << "expected the program to wait for the answer";
-    EXPECT_EQ(program_->Trace().Find("CreateWindowExA("), npos) << "expected no window before the answer";
+    EXPECT_EQ(program_->ReadTrace().Find("CreateWindowExA("), npos) << "expected no window before the answer";
 
     const std::string key = GetParam();
     server_.Run(std::string(TAMBERLYN_XDOTOOL) + " windowfocus --sync " + std::to_string(box) + " key " + key);
     if (key == "Escape") {
         EXPECT_EQ(program_->WaitForExit(2s), 0) << "expected exit code 0 after Escape; the program wrote:\n"
                                                 << program_->Output();
-        const systemtest::Trace trace = program_->Trace();
+        const systemtest::Trace trace = program_->ReadTrace();
         EXPECT_NE(trace.Find("# tamberlyn: photosensitivity warning shown; the person chose to quit"), npos);
         EXPECT_EQ(trace.Find("WinMain("), npos) << "expected the program itself never started";
         return;
     }
-    EXPECT_TRUE(e2e::Eventually(3s, [&] { return program_->Trace().Count("IDirectDrawSurface::Flip(") >= 3; }))
+    EXPECT_TRUE(e2e::Eventually(3s, [&] { return program_->ReadTrace().Count("IDirectDrawSurface::Flip(") >= 3; }))
         << "expected frames after Enter; the program wrote:\n"
         << program_->Output();
-    EXPECT_TRUE(program_->Trace().InOrder({"# tamberlyn: photosensitivity warning shown; the person chose to go on",
+    EXPECT_TRUE(program_->ReadTrace().InOrder({"# tamberlyn: photosensitivity warning shown; the person chose to go on",
                                            "CreateWindowExA(", "IDirectDrawSurface::Flip("}));
 }
 

@@ -22,7 +22,7 @@ protected:
 
     // Starts the program and waits until it has shown `frames` frames; its window's X id, or 0 (with a failure).
     unsigned long Start(const std::vector<std::string>& settings = {}, std::size_t frames = 5) {
-        program_ = std::make_unique<e2e::ProgramOnDisplay>(server_, settings);
+        program_ = e2e::StartOn(server_, settings);
         const std::string found = server_.Run(kXdotool + " search --sync --name '^Tamberlyn$' 2>&1", 5);
         const unsigned long window = std::strtoul(found.c_str(), nullptr, 10);
         EXPECT_NE(window, 0ul) << "expected a window named \"Tamberlyn\" within 5 s, got \"" << found
@@ -32,14 +32,14 @@ protected:
         return window;
     }
     void Xdotool(const std::string& arguments) const { server_.Run(kXdotool + " " + arguments); }
-    std::size_t FramesShown() const { return program_->Trace().Count(kShown); }
+    std::size_t FramesShown() const { return program_->ReadTrace().Count(kShown); }
     bool WaitForFrames(std::size_t frames) const {
         return Eventually(3s, [&] { return FramesShown() >= frames; });
     }
     // Focus to the root window, and waits until the program is deactivated and its last frame has ended.
     void FocusAway() const {
         Xdotool("windowfocus " + std::to_string(e2e::RootWindowOf(server_.Name())));
-        EXPECT_TRUE(Eventually(3s, [&] { return program_->Trace().Find(kDeactivated) != npos; }))
+        EXPECT_TRUE(Eventually(3s, [&] { return program_->ReadTrace().Find(kDeactivated) != npos; }))
             << "expected the program deactivated once the focus went to the root window";
         std::this_thread::sleep_for(200ms);
     }
@@ -64,7 +64,7 @@ protected:
     }
 
     e2e::XServer server_{1280, 1024};
-    std::unique_ptr<e2e::ProgramOnDisplay> program_;
+    std::unique_ptr<systemtest::Program> program_;
 };
 
 TEST_F(OnXDisplay, ShowsTheIntroFlashingAndZoomingFullScreen) {
@@ -134,7 +134,7 @@ TEST_P(ClosedOnXDisplay, EndsTheProgramWithCode0) {
         ASSERT_TRUE(e2e::RequestClose(server_.Name(), window));
     }
     EXPECT_EQ(program_->WaitForExit(2s), 0) << "expected exit code 0; the program wrote:\n" << program_->Output();
-    const systemtest::Trace trace = program_->Trace();
+    const systemtest::Trace trace = program_->ReadTrace();
     EXPECT_TRUE(trace.InOrder({"PostQuitMessage(0)", "DefWindowProcA(hwnd1, 0x10,", "GetMessageA({NULL, 0x12,"}));
     EXPECT_EQ(trace.Find("*0x104, 0x73,"), npos) << "expected F4 kept from the program";
 }
@@ -155,7 +155,7 @@ TEST_F(OnXDisplay, AltEnterSwitchesToAWindowAndBackToItsLastSizeAndPlace) {
     EXPECT_TRUE(WaitForPlace(window, "1280x1024+0+0", &place)) << "expected full screen again, got " << place;
     Xdotool("key alt+Return");
     EXPECT_TRUE(WaitForPlace(window, "800x600+50+60", &place)) << "expected the last size and place, got " << place;
-    EXPECT_EQ(program_->Trace().Find("*0x104, 0xd,"), npos) << "expected Enter kept from the program";
+    EXPECT_EQ(program_->ReadTrace().Find("*0x104, 0xd,"), npos) << "expected Enter kept from the program";
     EXPECT_TRUE(WaitForFrames(FramesShown() + 5)) << "expected frames to go on";
     EndWithEscape();
 }
@@ -174,15 +174,14 @@ TEST_F(OnXDisplay, TheScreenshotKeyAndPrintScreenSaveThePictureAt640x480) {
             << key << ": expected the file named on standard error, got:\n"
             << program_->Output();
     }
-    const systemtest::Trace trace = program_->Trace();
+    const systemtest::Trace trace = program_->ReadTrace();
     EXPECT_EQ(trace.Find("*0x100, 0x2c,"), npos) << "expected Print Screen kept from the program";
     EXPECT_EQ(trace.Find("*0x100, 0x7b,"), npos) << "expected F12 kept from the program";
     EndWithEscape();
 }
 
 TEST_F(OnXDisplay, RefusedDisplayModeShowsItsMessageBoxOnTheScreen) {
-    program_ = std::make_unique<e2e::ProgramOnDisplay>(
-        server_, std::vector<std::string>{"TAMBERLYN_FAIL=IDirectDraw::SetDisplayMode=0x80004001"});
+    program_ = e2e::StartOn(server_, {"TAMBERLYN_FAIL=IDirectDraw::SetDisplayMode=0x80004001"});
     // xdotool's search does not find SDL's message box (a window with no class): look for its title directly.
     unsigned long box = 0;
     ASSERT_TRUE(Eventually(5s, [&] { return (box = e2e::WindowNamed(server_.Name(), "Error")) != 0; }))
@@ -192,7 +191,7 @@ TEST_F(OnXDisplay, RefusedDisplayModeShowsItsMessageBoxOnTheScreen) {
     Xdotool("windowfocus --sync " + std::to_string(box) + " key Return");
     EXPECT_EQ(program_->WaitForExit(2s), 0) << "expected exit code 0 once the box was answered; it wrote:\n"
                                             << program_->Output();
-    EXPECT_NE(program_->Trace().Find("MessageBoxA(NULL, \"Error Setting Display Mode\", NULL, 0x10) = 1"), npos);
+    EXPECT_NE(program_->ReadTrace().Find("MessageBoxA(NULL, \"Error Setting Display Mode\", NULL, 0x10) = 1"), npos);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // system_test.cpp -- whole runs of the program: start, frames, failures and exit, read from its relay trace. (Focus
 // lost and regained: the focus-cycle test; closing the window: the X tests.)
 #include "intro_screen.h"
-#include "program_run.h"
+#include "program.h"
 
 #include <cstdio>
 #include <map>
@@ -9,8 +9,8 @@
 
 namespace {
 
-using systemtest::ProgramRun;
-using systemtest::RunProgram;
+using namespace std::chrono_literals;
+using systemtest::Program;
 using systemtest::Trace;
 
 const std::size_t npos = Trace::npos;
@@ -22,12 +22,20 @@ const std::string kImageLoad = "LoadImageA(NULL, \"intro.bmp\", 0, 0, 0, 0x2010)
 const std::string kSurfaceLost = "0x887601c2";
 const std::string kQuitSeen = "GetMessageA({NULL, 0x12, 0x0, 0x0}, NULL, 0, 0) = 0";
 
-testing::AssertionResult Ended(const ProgramRun& run, int exitCode) {
-    if (run.exitCode != exitCode || run.trace.Find(kWinMain + std::to_string(exitCode)) == npos) {
-        return testing::AssertionFailure()
-               << "expected exit code " << exitCode << " after \"" << kWinMain << exitCode << "\", got exit code "
-               << run.exitCode << " (137: killed at the time limit); its output:\n"
-               << run.output;
+// A headless run to its end, or 20 s: SDL's dummy video driver, frames unpaced, the frame script `script`.
+std::unique_ptr<Program> RunHeadless(const std::string& script, std::vector<std::string> settings = {}, bool withImage = true) {
+    settings.insert(settings.begin(), {"SDL_VIDEODRIVER=dummy", "TAMBERLYN_UNPACED=1", "TAMBERLYN_SCRIPT=" + script});
+    auto program = std::make_unique<Program>(settings, std::vector<std::string>{}, withImage);
+    program->WaitForExit(20s);
+    return program;
+}
+
+testing::AssertionResult Ended(Program& run, int exitCode) {
+    if (run.WaitForExit(0s) != exitCode || run.ReadTrace().Find(kWinMain + std::to_string(exitCode)) == npos) {
+        return testing::AssertionFailure() << "expected exit code " << exitCode << " after \"" << kWinMain << exitCode
+                                           << "\", got exit code " << run.WaitForExit(0s)
+                                           << " (-1: still running at the time limit); its output:\n"
+                                           << run.Output();
     }
     return testing::AssertionSuccess();
 }
@@ -43,21 +51,23 @@ double ZoomOfFrame(int frame) {
 class NormalRun : public testing::TestWithParam<const char*> {
 protected:
     void SetUp() override {
-        std::unique_ptr<ProgramRun>& run = runs_[GetParam()];
+        std::unique_ptr<Program>& run = runs_[GetParam()];
         if (!run) {
-            run = std::make_unique<ProgramRun>(
-                RunProgram("40:key=ESCAPE", std::string("TAMBERLYN_CAPTURE=1,2,19 ") + GetParam()));
+            run = RunHeadless("40:key=ESCAPE", {"TAMBERLYN_CAPTURE=1,2,19", "TAMBERLYN_CAPTURE_DIR=.", GetParam()});
+            traces_[GetParam()] = run->ReadTrace();
         }
         run_ = run.get();
         ASSERT_TRUE(Ended(*run_, 27));
     }
     static void TearDownTestSuite() { runs_.clear(); }
 
-    const Trace& trace() const { return run_->trace; }
-    const ProgramRun* run_ = nullptr;
-    static std::map<std::string, std::unique_ptr<ProgramRun>> runs_;
+    const Trace& trace() const { return traces_[GetParam()]; }
+    Program* run_ = nullptr;
+    static std::map<std::string, std::unique_ptr<Program>> runs_;
+    static std::map<std::string, Trace> traces_;
 };
-std::map<std::string, std::unique_ptr<ProgramRun>> NormalRun::runs_;
+std::map<std::string, std::unique_ptr<Program>> NormalRun::runs_;
+std::map<std::string, Trace> NormalRun::traces_;
 
 INSTANTIATE_TEST_SUITE_P(Hosts, NormalRun, testing::Values("TAMBERLYN_HEADLESS=", "TAMBERLYN_HEADLESS=1"),
                          [](const testing::TestParamInfo<const char*>& info) {
@@ -163,7 +173,7 @@ TEST_P(NormalRun, ZoomsTheImageFromTenToOneAndBack) {
 }
 
 TEST_P(NormalRun, CapturedFramesShowTheFlashAndTheZoomedImage) {
-    const auto frame = [&](const char* name) { return screen::ReadBmp(run_->folder / name); };
+    const auto frame = [&](const char* name) { return screen::ReadBmp(run_->Folder() / name); };
     const auto image = screen::ReadBmp(TAMBERLYN_INTRO_PATH), first = frame("frame-0001.bmp"),
                second = frame("frame-0002.bmp"), nineteenth = frame("frame-0019.bmp");
     ASSERT_TRUE(image && first && second && nineteenth) << "expected intro.bmp and frames 1, 2 and 19 captured";
@@ -183,9 +193,9 @@ TEST_P(NormalRun, CapturedFramesShowTheFlashAndTheZoomedImage) {
 }
 
 TEST(SetUp, RefusedDisplayModeShowsItsBoxReleasesDirectDrawAndEndsTheRun) {
-    const ProgramRun run = RunProgram("2:key=ESCAPE", "TAMBERLYN_FAIL=IDirectDraw::SetDisplayMode=0x80004001");
-    ASSERT_TRUE(Ended(run, 0));
-    const Trace& trace = run.trace;
+    const auto run = RunHeadless("2:key=ESCAPE", {"TAMBERLYN_FAIL=IDirectDraw::SetDisplayMode=0x80004001"});
+    ASSERT_TRUE(Ended(*run, 0));
+    const Trace trace = run->ReadTrace();
     EXPECT_TRUE(trace.InOrder({"IDirectDraw::SetDisplayMode(ddraw1, 640, 480, 32) = 0x80004001",
                                "MessageBoxA(NULL, \"Error Setting Display Mode\", NULL, 0x10) = 1",
                                "IDirectDraw::Release(ddraw1) = 0", kWinMain, "WSACleanup() = 0", "WSACleanup() = 0"}));
@@ -197,9 +207,9 @@ TEST(SetUp, RefusedDisplayModeShowsItsBoxReleasesDirectDrawAndEndsTheRun) {
 }
 
 TEST(WindowsSockets, RefusedStartQuitsBeforeTheFirstFrame) {
-    const ProgramRun run = RunProgram("2:key=ESCAPE", "TAMBERLYN_FAIL=WSAStartup=10091");
-    ASSERT_TRUE(Ended(run, 0));
-    const Trace& trace = run.trace;
+    const auto run = RunHeadless("2:key=ESCAPE", {"TAMBERLYN_FAIL=WSAStartup=10091"});
+    ASSERT_TRUE(Ended(*run, 0));
+    const Trace trace = run->ReadTrace();
     const std::vector<std::size_t> boxes =
         trace.FindAll("MessageBoxA(NULL, \"Error Couldnt Init Winsock!\", \"Aborting\", 0x40)");
     ASSERT_EQ(boxes.size(), 2u) << trace.Excerpt(0);
@@ -215,9 +225,9 @@ TEST(WindowsSockets, RefusedStartQuitsBeforeTheFirstFrame) {
 }
 
 TEST(FrameCycle, FailedFlipRestoresThePrimaryOnceAndTheNextFrameIsWhole) {
-    const ProgramRun run = RunProgram("5:key=ESCAPE", "TAMBERLYN_FAIL=IDirectDrawSurface::Flip@3=0x887601c2");
-    ASSERT_TRUE(Ended(run, 27));
-    const Trace& trace = run.trace;
+    const auto run = RunHeadless("5:key=ESCAPE", {"TAMBERLYN_FAIL=IDirectDrawSurface::Flip@3=0x887601c2"});
+    ASSERT_TRUE(Ended(*run, 27));
+    const Trace trace = run->ReadTrace();
     const std::vector<std::size_t> flips = trace.FindAll(kFlip);
     ASSERT_EQ(flips.size(), 5u) << "expected Escape after five flips, the failed one among them";
     EXPECT_EQ(trace.calls[flips[2]], kFlip + kSurfaceLost);
@@ -233,11 +243,11 @@ TEST(FrameCycle, FailedFlipRestoresThePrimaryOnceAndTheNextFrameIsWhole) {
 }
 
 TEST(FrameCycle, MissingImageLeavesTheFlashAloneAndIsSaidOnce) {
-    const ProgramRun run = RunProgram("6:key=ESCAPE", "", false);
-    ASSERT_TRUE(Ended(run, 27));
-    EXPECT_EQ(run.output,
-              "tamberlyn: cannot load " + (run.folder / "intro.bmp").string() + ": No such file or directory\n");
-    const Trace& trace = run.trace;
+    const auto run = RunHeadless("6:key=ESCAPE", {}, false);
+    ASSERT_TRUE(Ended(*run, 27));
+    EXPECT_EQ(run->Output(),
+              "tamberlyn: cannot load " + (run->Folder() / "intro.bmp").string() + ": No such file or directory\n");
+    const Trace trace = run->ReadTrace();
     EXPECT_NE(trace.Find(kImageLoad + "NULL"), npos);
     EXPECT_EQ(trace.Count("LoadImageA("), 1u) << "no reload of an image that never loaded";
     EXPECT_EQ(trace.Count("*surface3"), 0u) << "expected no image surface and no blit from one";
@@ -247,20 +257,20 @@ TEST(FrameCycle, MissingImageLeavesTheFlashAloneAndIsSaidOnce) {
 }
 
 TEST(Settings, ASettingThatCannotBeReadEndsTheRunBeforeItStarts) {
-    const ProgramRun run = RunProgram("2:key=ESCAPE", "TAMBERLYN_WINDOW=fullscreen");
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_EQ(run.output,
+    const auto run = RunHeadless("2:key=ESCAPE", {"TAMBERLYN_WINDOW=fullscreen"});
+    EXPECT_EQ(run->WaitForExit(0s), 2);
+    EXPECT_EQ(run->Output(),
               "tamberlyn: TAMBERLYN_WINDOW=fullscreen: expected desktop, window or mode\n"
               "tamberlyn: see tamberlyn --help\n");
-    EXPECT_TRUE(run.trace.raw.empty()) << "expected no platform call, got " << run.trace.raw.front();
+    EXPECT_TRUE(run->ReadTrace().raw.empty()) << "expected no platform call";
 }
 
 TEST(Settings, AFailpointThatNeverFiresIsReportedOnStandardErrorAndInTheTrace) {
-    const ProgramRun run = RunProgram("2:key=ESCAPE", "TAMBERLYN_FAIL=LoadImage=0");
-    ASSERT_TRUE(Ended(run, 27));
+    const auto run = RunHeadless("2:key=ESCAPE", {"TAMBERLYN_FAIL=LoadImage=0"});
+    ASSERT_TRUE(Ended(*run, 27));
     const std::string warning = "tamberlyn: failpoint LoadImage never fired: no call of that name was made";
-    EXPECT_NE(run.output.find(warning + "\n"), std::string::npos) << "standard error: " << run.output;
-    EXPECT_EQ(run.trace.raw.back(), "# " + warning) << "expected the warning last in the trace";
+    EXPECT_NE(run->Output().find(warning + "\n"), std::string::npos) << "standard error: " << run->Output();
+    EXPECT_EQ(run->ReadTrace().raw.back(), "# " + warning) << "expected the warning last in the trace";
 }
 
 }  // namespace
