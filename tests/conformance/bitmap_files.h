@@ -3,7 +3,7 @@
 #pragma once
 
 #include "api_helpers.h"
-#include "bmp_builder.h"
+#include "bmp_variants.h"
 
 #include <cstdio>
 #include <fstream>

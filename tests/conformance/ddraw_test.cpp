@@ -147,36 +147,35 @@ TEST_F(DirectDrawTest, SourceColorKeyIsRequiredForKeySrcAndSkipsKeyedPixelsAlsoS
     }
 }
 
-// The system sizes its copies from the description of the surface it copies into.
-TEST_F(DirectDrawTest, OffscreenSurfaceDescribesItsSizeAndTheModesFormat) {
+// The system sizes its copies from the description of the surface it copies into; a surface's DC is lent once.
+TEST_F(DirectDrawTest, SurfacesDescribeTheirSizeAndTheModesFormatAndLendOneDC) {
+    const struct {
+        DWORD bitsPerPixel;
+        DWORD masks[3];
+        bool primary;  // else an offscreen surface of 37 x 21
+    } modes[] = {{32, {0xff0000, 0x00ff00, 0x0000ff}, false}, {16, {0xf800, 0x07e0, 0x001f}, true}};
     ASSERT_TRUE(StartDirectDraw(32));
-    IDirectDrawSurface* surface = Offscreen(37, 21);
-    ASSERT_NE(nullptr, surface);
-    DDSURFACEDESC desc{};
-    desc.dwSize = sizeof desc;
-    ASSERT_EQ(DD_OK, surface->GetSurfaceDesc(&desc));
-    const DWORD described = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT;
-    EXPECT_EQ(described, desc.dwFlags & described) << "dwFlags " << Hex(desc.dwFlags);
-    EXPECT_EQ(37u, desc.dwWidth);
-    EXPECT_EQ(21u, desc.dwHeight);
-    EXPECT_GE(desc.lPitch, 37 * 4);
-    EXPECT_EQ(DWORD(DDSCAPS_OFFSCREENPLAIN), desc.ddsCaps.dwCaps & DDSCAPS_OFFSCREENPLAIN);
-    const DDPIXELFORMAT& format = desc.ddpfPixelFormat;
-    EXPECT_EQ(32u, format.dwRGBBitCount);
-    EXPECT_EQ(0xff0000u, format.dwRBitMask);
-    EXPECT_EQ(0x00ff00u, format.dwGBitMask);
-    EXPECT_EQ(0x0000ffu, format.dwBBitMask);
-}
-
-TEST_F(DirectDrawTest, SecondGetDCFails) {
-    ASSERT_TRUE(StartDirectDraw(32));
-    IDirectDrawSurface* surface = Offscreen(8, 8);
-    ASSERT_NE(nullptr, surface);
-    HDC first = nullptr, second = nullptr;
-    ASSERT_EQ(DD_OK, surface->GetDC(&first));
-    const HRESULT hr = surface->GetDC(&second);
-    EXPECT_TRUE(FAILED(hr)) << "second GetDC gave " << Hex(DWORD(hr));
-    EXPECT_EQ(DD_OK, surface->ReleaseDC(first));
+    for (const auto& mode : modes) {
+        ASSERT_EQ(DD_OK, ddraw_->SetDisplayMode(640, 480, mode.bitsPerPixel));
+        IDirectDrawSurface* surface = mode.primary ? Primary() : Offscreen(37, 21);
+        ASSERT_NE(nullptr, surface);
+        DDSURFACEDESC desc{};
+        desc.dwSize = sizeof desc;
+        ASSERT_EQ(DD_OK, surface->GetSurfaceDesc(&desc));
+        const DWORD described = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT;
+        EXPECT_EQ(described, desc.dwFlags & described) << "dwFlags " << Hex(desc.dwFlags);
+        EXPECT_EQ(std::vector<DWORD>({mode.primary ? 640u : 37u, mode.primary ? 480u : 21u, mode.bitsPerPixel, DDPF_RGB,
+                                      mode.masks[0], mode.masks[1], mode.masks[2]}),
+                  std::vector<DWORD>({desc.dwWidth, desc.dwHeight, desc.ddpfPixelFormat.dwRGBBitCount,
+                                      desc.ddpfPixelFormat.dwFlags & DDPF_RGB, desc.ddpfPixelFormat.dwRBitMask,
+                                      desc.ddpfPixelFormat.dwGBitMask, desc.ddpfPixelFormat.dwBBitMask}))
+            << mode.bitsPerPixel << "-bit mode: width, height, bits, RGB, masks";
+        EXPECT_TRUE(mode.primary ? desc.lPitch == 1280 : desc.lPitch >= 37 * 4) << "pitch " << desc.lPitch;
+        HDC first = nullptr, second = nullptr;
+        ASSERT_EQ(DD_OK, surface->GetDC(&first));
+        EXPECT_TRUE(FAILED(surface->GetDC(&second))) << "a second GetDC";
+        EXPECT_EQ(DD_OK, surface->ReleaseDC(first));
+    }
 }
 
 TEST_F(DirectDrawTest, ReferenceCounts) {
@@ -219,21 +218,10 @@ TEST_F(DirectDrawTest, FlipExchangesFrontAndBackContents) {
     }
 }
 
-TEST_F(DirectDrawTest, Mode16IsRgb565AndGdiColoursTruncate) {
+TEST_F(DirectDrawTest, Mode16FillsAsGivenAndGdiColoursTruncate) {
     ASSERT_TRUE(StartDirectDraw(16));
-    IDirectDrawSurface* primary = Primary();
     IDirectDrawSurface* surface = Offscreen(8, 8);
-    ASSERT_TRUE(primary && surface);
-    DDSURFACEDESC desc{};
-    desc.dwSize = sizeof desc;
-    ASSERT_EQ(DD_OK, primary->GetSurfaceDesc(&desc));
-    const DDPIXELFORMAT& format = desc.ddpfPixelFormat;
-    EXPECT_EQ(DDPF_RGB, format.dwFlags & DDPF_RGB);
-    EXPECT_EQ(16u, format.dwRGBBitCount);
-    EXPECT_EQ(0xf800u, format.dwRBitMask);
-    EXPECT_EQ(0x07e0u, format.dwGBitMask);
-    EXPECT_EQ(0x001fu, format.dwBBitMask);
-    EXPECT_EQ(1280, desc.lPitch);
+    ASSERT_TRUE(surface);
     ASSERT_EQ(DD_OK, ColorFill(surface, nullptr, 0x1234));
     ExpectSurfacePixels("16-bit colour fill", surface, RECT{0, 0, 8, 8}, [](int, int) { return 0x1234u; });
     for (const Color16& c : kColors16) {

@@ -2,8 +2,6 @@
 // Rectangle on bitmaps and surfaces, selecting and deleting objects.
 #include "bitmap_files.h"
 
-#include <algorithm>
-
 namespace {
 
 using namespace apitest;
@@ -12,13 +10,9 @@ using Rows = std::vector<std::vector<std::uint32_t>>;
 class GdiTest : public BitmapFileTest {
 protected:
     // A bottom-up 24-bit file of `rows` (0x00RRGGBB, top row first), loaded and selected into a memory DC.
-    HDC LoadedDC(const std::string& name, Rows rows) {
-        bmptest::BmpParts parts;
-        parts.width = int(rows[0].size());
-        parts.height = int(rows.size());
-        std::reverse(rows.begin(), rows.end());
-        parts.pixels = bmptest::PackRows(rows, 24);
-        const HBITMAP bitmap = Load(WriteBmp(name, parts));
+    HDC LoadedDC(const std::string& name, const Rows& rows) {
+        const auto value = [&](int x, int y) { return rows[std::size_t(y)][std::size_t(x)]; };
+        const HBITMAP bitmap = Load(WriteBmp(name, bmptest::Grid(24, value, int(rows[0].size()), int(rows.size()))));
         EXPECT_NE(nullptr, bitmap) << "loading " << name;
         return MemoryDC(bitmap);
     }

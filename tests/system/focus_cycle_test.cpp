@@ -1,7 +1,6 @@
 // focus_cycle_test.cpp -- the whole program, in this process, through many focus changes: every time its surfaces
 // are lost and restored and the image comes back, and at the end it holds the objects it held after set-up.
 #include "diagnostics.h"
-#include "intro_screen.h"
 #include "relay_trace.h"
 
 #include <windows.h>
@@ -14,7 +13,7 @@ using systemtest::Trace;
 namespace fs = std::filesystem;
 
 constexpr int kCycles = 12;
-constexpr int kFramesPerCycle = 300;
+constexpr int kFramesPerCycle = 30;
 const std::string kFlip = "IDirectDrawSurface::Flip(surface1, NULL, 0x1) = ";
 const std::string kImageBlit = "IDirectDrawSurface::Blt(surface2, {21, 16, 619, 464}, surface3, ";
 const std::string kSurfaceLost = "0x887601c2";
@@ -34,8 +33,7 @@ struct CycledRun {
     fs::path folder;
 };
 
-// Deactivates and reactivates the program every kFramesPerCycle frames, capturing the first frame after each
-// return, then ends it with Escape.
+// Deactivates and reactivates the program every kFramesPerCycle frames, then ends it with Escape.
 CycledRun RunWithFocusCycles() {
     CycledRun run;
     run.folder = fs::path(testing::TempDir()) / ("tamberlyn-focus-" + std::to_string(getpid()));
@@ -44,17 +42,13 @@ CycledRun RunWithFocusCycles() {
     fs::current_path(run.folder);  // where the program finds intro.bmp
 
     std::string script;
-    std::string captured;
     for (int cycle = 1; cycle <= kCycles; ++cycle) {
         // The activation is due a frame later, so it comes while the program waits for messages.
         script += std::to_string(cycle * kFramesPerCycle) + ":deactivate," +
                   std::to_string(cycle * kFramesPerCycle + 1) + ":activate,";
-        captured += std::to_string(ShownBeforeDeactivation(cycle) + 1) + ",";
     }
     script += std::to_string(kCycles * kFramesPerCycle + 50) + ":key=ESCAPE";
     tamberlyn::ResetPlatform({{"TAMBERLYN_SCRIPT", script},
-                              {"TAMBERLYN_CAPTURE", captured},
-                              {"TAMBERLYN_CAPTURE_DIR", run.folder.string()},
                               {"TAMBERLYN_UNPACED", "1"},
                               // Frames shown at their own size: presenting them scaled to the dummy screen would
                               // only make the run slower.
@@ -101,23 +95,6 @@ TEST_F(FocusCycles, EveryReturnRestoresTheSurfacesAndReloadsTheImage) {
                           from));
         EXPECT_EQ(trace.Count("IDirectDrawSurface::Restore(surface1)", from, to), 1u);
         EXPECT_EQ(trace.Count(kFlip + kSurfaceLost, from, to), 1u);
-    }
-}
-
-TEST_F(FocusCycles, TheFirstFrameAfterEveryReturnShowsTheImage) {
-    const auto intro = screen::ReadBmp(TAMBERLYN_INTRO_PATH);
-    ASSERT_TRUE(intro);
-    for (int cycle = 1; cycle <= kCycles; ++cycle) {
-        char name[32];
-        std::snprintf(name, sizeof name, "frame-%04d.bmp", ShownBeforeDeactivation(cycle) + 1);
-        const auto frame = screen::ReadBmp(run_->folder / name);
-        ASSERT_TRUE(frame) << "expected " << name << " captured";
-        const screen::IntroView view = screen::LookAtIntro(*frame);
-        EXPECT_NE(view.flash, screen::Flash::None) << name << ": expected one flash colour all round";
-        EXPECT_TRUE(view.ShowsPicture()) << name << ": expected the image over the clip rectangle, got "
-                                         << view.Describe();
-        // Whatever the zoom, the image's centre lands on the screen's centre.
-        EXPECT_EQ(frame->At(320, 240), intro->At(320, 240)) << name << ": expected the image's centre";
     }
 }
 

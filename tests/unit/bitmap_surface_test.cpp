@@ -38,14 +38,6 @@ TEST_F(BitmapSurface, FailuresWriteTheirDebuggerLineAndLeaveNoBitmap) {
         << "one trace line per call, its text written as a C string";
     EXPECT_EQ(LiveGdiObjects().bitmaps, bitmaps) << "the loaded bitmap must be deleted";
 
-    // No memory context: nothing is copied, and the reload says so.
-    surface = CreateOffscreenSurface(engine.drawDevice.ddraw, 8, 8);
-    SetFailpoint("CreateCompatibleDC", 0);
-    EXPECT_EQ(ReloadBitmapIntoSurface(surface, WriteBmp(100, 50, BlockColour).c_str()), E_FAIL);
-    EXPECT_EQ(TakeDebugOutput(), "createcompatible dc failed\nddcopybitmap failed\n");
-    ClearFailpoints();
-    surface->Release();
-
     // A refused surface: the decoded bitmap is deleted and its size still recorded.
     g_lastBitmapWidth = g_lastBitmapHeight = 0;
     SetFailpoint("IDirectDraw::CreateSurface", DDERR_OUTOFMEMORY);

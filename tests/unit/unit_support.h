@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "bmp_builder.h"
+#include "bmp_variants.h"
 #include "diagnostics.h"
 #include "engine/engine.h"
 
@@ -69,20 +69,8 @@ inline std::string WriteFile(const std::vector<std::uint8_t>& bytes) {
 }
 
 // Writes a 24-bit BMP; colourAt(x, y) gives 0x00RRGGBB with y counted from the top.
-template <class ColourAt>
-std::string WriteBmp(int width, int height, ColourAt colourAt) {
-    std::vector<std::vector<std::uint32_t>> rows;
-    for (int y = height - 1; y >= 0; --y) {  // the file stores the bottom row first
-        rows.emplace_back();
-        for (int x = 0; x < width; ++x) {
-            rows.back().push_back(colourAt(x, y));
-        }
-    }
-    bmptest::BmpParts parts;
-    parts.width = width;
-    parts.height = height;
-    parts.pixels = bmptest::PackRows(rows, 24);
-    return WriteFile(bmptest::BuildBmp(parts));
+inline std::string WriteBmp(int width, int height, const bmptest::ColourAt& colourAt) {
+    return WriteFile(bmptest::BuildBmp(bmptest::Grid(24, colourAt, width, height)));
 }
 
 // One pixel of a 32-bit surface as 0x00RRGGBB, read through Lock.
