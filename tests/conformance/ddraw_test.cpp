@@ -1,5 +1,5 @@
-// ddraw_test.cpp -- DirectDraw through its API: colour fills, stretched and keyed Blt, rejected rectangles, surface
-// descriptions, GetDC, reference counts, Flip and the 16-bit mode.
+// ddraw_test.cpp -- DirectDraw through its API: colour fills, stretched Blt, rejected rectangles, surface
+// descriptions, GetDC, reference counts, Flip and the 16-bit mode. (Colour keys: no operation of the system sets one.)
 #include "api_helpers.h"
 
 namespace {
@@ -115,35 +115,6 @@ TEST_F(DirectDrawTest, BltRejectsRectsOutsideEitherSurfaceAndDrawsNothing) {
             EXPECT_EQ(DDERR_INVALIDRECT, fill) << c.name << " colour fill: got " << Hex(DWORD(fill));
             ExpectSurfacePixels(std::string(c.name) + " colour fill", dest, RECT{0, 0, 40, 30}, untouched);
         }
-    }
-}
-
-TEST_F(DirectDrawTest, SourceColorKeyIsRequiredForKeySrcAndSkipsKeyedPixelsAlsoStretched) {
-    ASSERT_TRUE(StartDirectDraw(32));
-    IDirectDrawSurface* source = Offscreen(4, 2);
-    IDirectDrawSurface* dest = Offscreen(10, 6);
-    ASSERT_TRUE(source && dest);
-    // Keyed where x + y is even; the unused top byte set on one keyed pixel must not hide the key.
-    const DWORD key = 0xff00ff;
-    const auto keyed = [](int x, int y) { return (x + y) % 2 == 0; };
-    ASSERT_NO_FATAL_FAILURE(WritePixels(source, [&](int x, int y) {
-        return !keyed(x, y) ? Distinct(x, y) : x == 0 ? 0xff000000 | key : key;
-    }));
-    ASSERT_EQ(DD_OK, ColorFill(dest, nullptr, kUntouched));
-    const HRESULT hr = dest->Blt(nullptr, source, nullptr, DDBLT_WAIT | DDBLT_KEYSRC, nullptr);
-    EXPECT_EQ(DDERR_INVALIDPARAMS, hr) << "DDBLT_KEYSRC without a source key: got " << Hex(DWORD(hr));
-    DDCOLORKEY colorKey{key, key};
-    ASSERT_EQ(DD_OK, source->SetColorKey(DDCKEY_SRCBLT, &colorKey));
-    for (RECT to : {RECT{1, 1, 5, 3}, RECT{1, 1, 9, 5}}) {  // 1:1 and 2x
-        const std::string name =
-            "keyed 4x2 -> " + std::to_string(to.right - to.left) + "x" + std::to_string(to.bottom - to.top);
-        ASSERT_EQ(DD_OK, ColorFill(dest, nullptr, kUntouched));
-        ASSERT_EQ(DD_OK, dest->Blt(&to, source, nullptr, DDBLT_WAIT | DDBLT_KEYSRC, nullptr)) << name;
-        ExpectSurfacePixels(name, dest, RECT{0, 0, 10, 6}, [&](int x, int y) {
-            const int sx = FixedPointSource(x - to.left, 4, to.right - to.left);
-            const int sy = FixedPointSource(y - to.top, 2, to.bottom - to.top);
-            return Holds(to, x, y) && !keyed(sx, sy) ? Distinct(sx, sy) : kUntouched;
-        });
     }
 }
 

@@ -64,23 +64,6 @@ TEST(KeyMap, KeysGiveTheirWindowsCodes) {
     }
 }
 
-TEST(KeyMap, NoTwoKeysShareADirectInputCode) {
-    // The US backslash and the ISO hash key sit at the same place and send the same scan code.
-    std::map<int, SDL_Scancode> owners;
-    for (int scancode = 0; scancode < SDL_NUM_SCANCODES; ++scancode) {
-        const KeyCodes codes = Lookup(static_cast<SDL_Scancode>(scancode), SDLK_UNKNOWN, true);
-        if (!codes.directInput || scancode == SDL_SCANCODE_NONUSHASH) {
-            continue;
-        }
-        const auto [owner, added] = owners.emplace(codes.directInput, static_cast<SDL_Scancode>(scancode));
-        EXPECT_TRUE(added) << "DirectInput code 0x" << std::hex << codes.directInput << " for both "
-                           << SDL_GetScancodeName(owner->second) << " and "
-                           << SDL_GetScancodeName(static_cast<SDL_Scancode>(scancode));
-        EXPECT_NE(codes.virtualKey, 0) << SDL_GetScancodeName(static_cast<SDL_Scancode>(scancode));
-    }
-    EXPECT_GE(owners.size(), 104u) << "expected a full keyboard";
-}
-
 // Key messages: wParam the virtual key, lParam = repeat count | scan code << 16 | extended << 24 | Alt << 29 |
 // previous state << 30 | transition << 31.
 struct MessageCase {

@@ -193,31 +193,6 @@ protected:
     IDirectDrawSurface* back_ = nullptr;
 };
 
-TEST_F(DisplayTest, AFlipShowsThePictureScaledIntoTheFullScreenWindow) {
-    const char* driver = SDL_getenv("SDL_VIDEODRIVER");
-    if (!driver || std::string(driver) != "dummy") {
-        GTEST_SKIP() << "needs SDL's dummy video driver (SDL_VIDEODRIVER=dummy), got " << (driver ? driver : "none");
-    }
-    SDL_Window* window = ShownWindow();
-    ASSERT_NE(window, nullptr) << "the dummy video driver opens a window for the program's";
-    Fill(RECT{0, 0, 640, 480}, 0x0000FF);
-    Fill(RECT{320, 240, 640, 480}, 0xFFFFFF);
-    ASSERT_EQ(primary_->Flip(nullptr, DDFLIP_WAIT), DD_OK);
-
-    SDL_Surface* surface = SDL_GetWindowSurface(window);
-    ASSERT_NE(surface, nullptr);
-    SDL_DisplayMode desktop{};
-    SDL_GetDesktopDisplayMode(0, &desktop);
-    EXPECT_EQ(std::pair(surface->w, surface->h), std::pair(desktop.w, desktop.h)) << "desktop full screen";
-    const SDL_Rect rect = plat::PictureRect(640, 480, surface->w, surface->h, Scaling::Fit);
-    const auto pixel = [&](int x, int y) {
-        return static_cast<const std::uint32_t*>(surface->pixels)[std::size_t(y) * surface->pitch / 4 + x] & 0xFFFFFF;
-    };
-    EXPECT_EQ(pixel(rect.x, rect.y), 0x0000FFu) << "top left of the picture in " << Text(rect);
-    EXPECT_EQ(pixel(rect.x + rect.w - 1, rect.y + rect.h - 1), 0xFFFFFFu) << "bottom right in " << Text(rect);
-    EXPECT_EQ(pixel(rect.x + rect.w / 2 - 1, rect.y + rect.h / 2 - 1), 0x0000FFu) << "just left of the middle";
-}
-
 TEST_F(DisplayTest, BarsArePaintedOnlyWhenTheWindowChangesOrWasExposed) {
     SDL_Window* window = ShownWindow();
     if (!window) {

@@ -92,15 +92,4 @@ TEST_F(BitmapSurface, SourcePieceCoversTheWholeSurface) {
     surface->Release();
 }
 
-// A program that writes a debugger line every frame: the text kept for tests stays bounded, newest last.
-TEST_F(PlatformTest, DebuggerTextKeptStaysBounded) {
-    for (int line = 0; line < 3500; ++line) {  // 70,000 bytes
-        OutputDebugStringA("ddcopybitmap failed\n");
-    }
-    OutputDebugStringA("last\n");
-    const std::string kept = TakeDebugOutput();
-    EXPECT_LE(kept.size(), 64u * 1024u);
-    EXPECT_EQ(kept.substr(kept.size() - 25), "ddcopybitmap failed\nlast\n");
-}
-
 }  // namespace
