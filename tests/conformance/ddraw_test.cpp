@@ -1,5 +1,6 @@
 // ddraw_test.cpp -- DirectDraw through its API: colour fills, stretched Blt, rejected rectangles, surface
-// descriptions, GetDC, reference counts, Flip and the 16-bit mode. (Colour keys: no operation of the system sets one.)
+// descriptions, GetDC, Flip and the 16-bit mode. (Colour keys: no operation of the system sets one; the references
+// the program holds: the system tests and every test's end.)
 #include "api_helpers.h"
 
 namespace {
@@ -147,29 +148,6 @@ TEST_F(DirectDrawTest, SurfacesDescribeTheirSizeAndTheModesFormatAndLendOneDC) {
         EXPECT_TRUE(FAILED(surface->GetDC(&second))) << "a second GetDC";
         EXPECT_EQ(DD_OK, surface->ReleaseDC(first));
     }
-}
-
-TEST_F(DirectDrawTest, ReferenceCounts) {
-    ASSERT_TRUE(StartDirectDraw(32));
-    IDirectDrawSurface* back = nullptr;
-    IDirectDrawSurface* primary = Primary(&back);  // the back buffer: one reference from the chain, one from us
-    ASSERT_TRUE(primary && back);
-    EXPECT_EQ(3u, back->AddRef()) << "back buffer after GetAttachedSurface";
-    EXPECT_EQ(2u, back->Release());
-    DDSCAPS caps{DDSCAPS_BACKBUFFER};
-    IDirectDrawSurface* again = nullptr;
-    ASSERT_EQ(DD_OK, primary->GetAttachedSurface(&caps, &again));
-    EXPECT_EQ(back, again) << "second GetAttachedSurface";
-    EXPECT_EQ(2u, back->Release()) << "dropping the second GetAttachedSurface reference";
-    EXPECT_EQ(2u, primary->AddRef()) << "primary";
-    EXPECT_EQ(1u, primary->Release());
-    IDirectDrawSurface* offscreen = Offscreen(8, 8, false);  // released here, not by the fixture
-    ASSERT_NE(nullptr, offscreen);
-    EXPECT_EQ(2u, ddraw_->AddRef()) << "DirectDraw with surfaces: they hold no reference to it";
-    EXPECT_EQ(1u, ddraw_->Release());
-    EXPECT_EQ(2u, offscreen->AddRef()) << "offscreen";
-    EXPECT_EQ(1u, offscreen->Release());
-    EXPECT_EQ(0u, offscreen->Release());
 }
 
 TEST_F(DirectDrawTest, FlipExchangesFrontAndBackContents) {

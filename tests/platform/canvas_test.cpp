@@ -170,23 +170,6 @@ TEST(CanvasStretch, PartlyOutsideKeepsTheMappingAndReadsBlack) {
     EXPECT_EQ(CountRuleMismatches(8, 8, RECT{-4, -4, 12, 12}, 32, 32, RECT{0, 0, 32, 32}), 0) << "source";
     EXPECT_EQ(CountRuleMismatches(8, 8, RECT{-4, 3, 4, 11}, 10, 10, RECT{1, 1, 9, 9}), 0) << "source 1:1";
     EXPECT_EQ(CountRuleMismatches(8, 8, RECT{20, 0, 28, 8}, 10, 10, RECT{0, 0, 10, 10}), 0) << "wholly outside";
-
-    // Onto 8 bits outside reads the palette's black, converted (from red) or as an index (between equal palettes).
-    const Palette marked = MarkedPalette();
-    Canvas red(4, 4, PixelLayout::Xrgb8888), redIndex(4, 4, PixelLayout::Indexed8, &marked);
-    plat::FillRect(red, RECT{0, 0, 4, 4}, 0xFF0000);
-    plat::FillRect(redIndex, RECT{0, 0, 4, 4}, 3);
-    for (const Canvas* src : {&red, &redIndex}) {
-        for (const RECT& srcRect : {RECT{-4, 0, 4, 4}, RECT{-3, 0, 2, 4}, RECT{-1, 0, 1, 4}}) {  // 8, 5 and 2 -> 5
-            Canvas indexed(5, 4, PixelLayout::Indexed8, &marked);
-            plat::StretchCopy(indexed, RECT{0, 0, 5, 4}, *src, srcRect);
-            for (int x = 0; x < 5; ++x) {
-                const bool outside = srcRect.left + RuleSource(x, srcRect.right - srcRect.left, 5) < 0;
-                EXPECT_EQ(indexed.ReadPixel(x, 1), outside ? 7u : 3u) << "layout " << int(src->Layout()) << ", "
-                    << srcRect.right - srcRect.left << " -> 5, column " << x << ": black is 7, red 3";
-            }
-        }
-    }
 }
 
 TEST(CanvasConversion, ThirtyTwoToSixteenTruncatesAndToEightTakesTheNearestEntry) {

@@ -6,7 +6,6 @@
 
 #include <SDL.h>
 
-#include <map>
 #include <sstream>
 
 namespace {
@@ -31,13 +30,10 @@ TEST(KeyMap, KeysGiveTheirWindowsCodes) {
     } cases[] = {
         {"Escape", SDL_SCANCODE_ESCAPE, SDLK_ESCAPE, false, {VK_ESCAPE, 0x01, false, DIK_ESCAPE}},
         {"A", SDL_SCANCODE_A, 'a', false, {'A', 0x1E, false, DIK_A}},
-        {"1", SDL_SCANCODE_1, '1', false, {'1', 0x02, false, DIK_1}},
-        {"Space", SDL_SCANCODE_SPACE, ' ', false, {VK_SPACE, 0x39, false, DIK_SPACE}},
         {"F4", SDL_SCANCODE_F4, SDLK_F4, false, {VK_F4, 0x3E, false, DIK_F4}},
         {"right Shift", SDL_SCANCODE_RSHIFT, SDLK_RSHIFT, false, {VK_SHIFT, 0x36, false, DIK_RSHIFT}},
         // Right-hand modifiers, arrows, Print Screen and the keypad's Enter are extended.
         {"right Ctrl", SDL_SCANCODE_RCTRL, SDLK_RCTRL, false, {VK_CONTROL, 0x1D, true, DIK_RCONTROL}},
-        {"left Alt", SDL_SCANCODE_LALT, SDLK_LALT, false, {VK_MENU, 0x38, false, DIK_LMENU}},
         {"right Alt", SDL_SCANCODE_RALT, SDLK_RALT, false, {VK_MENU, 0x38, true, DIK_RMENU}},
         {"Up", SDL_SCANCODE_UP, SDLK_UP, false, {0x26, 0x48, true, DIK_UP}},
         {"Print Screen", SDL_SCANCODE_PRINTSCREEN, SDLK_PRINTSCREEN, false, {VK_SNAPSHOT, 0x37, true, DIK_SYSRQ}},
@@ -48,7 +44,6 @@ TEST(KeyMap, KeysGiveTheirWindowsCodes) {
         // The keypad: digits with Num Lock, Home, Clear and Delete without; the Home key itself is extended.
         {"keypad 7, Num Lock on", SDL_SCANCODE_KP_7, SDLK_KP_7, true, {0x67, 0x47, false, 0x47}},
         {"keypad 7, Num Lock off", SDL_SCANCODE_KP_7, SDLK_KP_7, false, {0x24, 0x47, false, 0x47}},
-        {"keypad 5, Num Lock off", SDL_SCANCODE_KP_5, SDLK_KP_5, false, {0x0C, 0x4C, false, 0x4C}},
         {"keypad period, Num Lock off", SDL_SCANCODE_KP_PERIOD, SDLK_KP_PERIOD, false, {0x2E, 0x53, false, 0x53}},
         {"Home", SDL_SCANCODE_HOME, SDLK_HOME, true, {0x24, 0x47, true, 0xC7}},
         // Letters follow the layout, scan codes the position: French "a" on Q, German "y" on Z; a key typing no
@@ -56,7 +51,6 @@ TEST(KeyMap, KeysGiveTheirWindowsCodes) {
         {"French A", SDL_SCANCODE_Q, 'a', false, {'A', 0x10, false, DIK_Q}},
         {"German Y", SDL_SCANCODE_Z, 'y', false, {'Y', 0x2C, false, DIK_Z}},
         {"a letter key typing no letter", SDL_SCANCODE_A, 0x00E4, false, {'A', 0x1E, false, DIK_A}},
-        {"unknown", SDL_SCANCODE_UNKNOWN, SDLK_UNKNOWN, false, {0, 0, false, 0}},
         {"a key Windows does not know", SDL_SCANCODE_AC_BACK, SDLK_AC_BACK, false, {0, 0, false, 0}},
     };
     for (const auto& c : cases) {
@@ -80,9 +74,7 @@ const MessageCase kMessageCases[] = {
     {"Escape pressed", SDL_SCANCODE_ESCAPE, true, false, false, false, WM_KEYDOWN, VK_ESCAPE, 0x00010001},
     {"Escape released", SDL_SCANCODE_ESCAPE, false, false, false, false, WM_KEYUP, VK_ESCAPE, 0xC0010001},
     {"A held down", SDL_SCANCODE_A, true, true, false, false, WM_KEYDOWN, 'A', 0x401E0001},
-    {"Up arrow pressed", SDL_SCANCODE_UP, true, false, false, false, WM_KEYDOWN, 0x26, 0x01480001},
     {"Alt pressed", SDL_SCANCODE_LALT, true, false, true, false, WM_SYSKEYDOWN, VK_MENU, 0x20380001},
-    {"Alt released", SDL_SCANCODE_LALT, false, false, false, false, WM_KEYUP, VK_MENU, 0xC0380001},
     {"Alt+X pressed", SDL_SCANCODE_X, true, false, true, false, WM_SYSKEYDOWN, 'X', 0x202D0001},
     {"X released, Alt held", SDL_SCANCODE_X, false, false, true, false, WM_SYSKEYUP, 'X', 0xE02D0001},
     {"F10 pressed", SDL_SCANCODE_F10, true, false, false, false, WM_SYSKEYDOWN, 0x79, 0x00440001},

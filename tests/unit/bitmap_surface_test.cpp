@@ -78,18 +78,4 @@ INSTANTIATE_TEST_SUITE_P(
                       StretchFailure{"IDirectDrawSurface::GetSurfaceDesc", DDERR_GENERIC, "", E_FAIL}),
     ByName());
 
-TEST_F(BitmapSurface, SourcePieceCoversTheWholeSurface) {
-    IDirectDrawSurface* surface = CreateOffscreenSurface(engine.drawDevice.ddraw, 200, 200);
-    HBITMAP bitmap = LoadBlocks();
-    ASSERT_EQ(StretchBitmapIntoSurface(surface, bitmap, 10, 10, 20, 20), DD_OK);
-    // Each 10 x 10 block of the piece (10, 10)-(30, 30) becomes a 100 x 100 quarter of the surface.
-    for (int y : {0, 99, 100, 199}) {
-        for (int x : {0, 99, 100, 199}) {
-            EXPECT_EQ(PixelAt(surface, x, y), BlockColour(10 + x / 10, 10 + y / 10)) << "at " << x << ", " << y;
-        }
-    }
-    DeleteObject(bitmap);
-    surface->Release();
-}
-
 }  // namespace
