@@ -90,7 +90,6 @@ inline std::vector<std::uint8_t> PackRows(const std::vector<std::vector<std::uin
     return out;
 }
 
-
 using ColourAt = std::function<std::uint32_t(int x, int y)>;  // 0x00RRGGBB, y counted from the top
 
 struct BmpVariant {
@@ -178,7 +177,8 @@ inline BmpParts Fields(int bitCount, std::vector<std::uint32_t> masks, const Col
 // An RLE file (BI_RLE8 or BI_RLE4) of `stream`, whose indices come out as `indices` (top row first).
 inline BmpVariant Rle(const std::string& name, int bitCount, std::vector<std::uint8_t> stream,
                       std::vector<std::vector<int>> indices) {
-    BmpParts parts = Grid(bitCount, [](int, int) { return 0u; }, int(indices[0].size()), int(indices.size()));
+    BmpParts parts = Grid(
+        bitCount, [](int, int) { return 0u; }, int(indices[0].size()), int(indices.size()));
     parts.compression = bitCount == 8 ? 1 : 2;
     parts.colorsUsed = 16;
     parts.colors = Table(16);
@@ -215,7 +215,8 @@ inline std::vector<BmpVariant> BmpVariants() {
          // Wine's LoadImageA makes a 5-5-5 section of a 5-6-5 file, dropping green's lowest bit.
          [](int x, int y) { return Widen(x * 7 % 32, 5) << 16 | Widen((y * 21 + 1) / 2, 5) << 8 | 0xFF; }},
         {"4-4-4 bit fields widen to 8 bits",
-         Fields(16, {0x0F00, 0x00F0, 0x000F}, [](int x, int y) { return std::uint32_t(0xF000 | x << 8 | y << 4 | 15); }),
+         Fields(16, {0x0F00, 0x00F0, 0x000F},
+                [](int x, int y) { return std::uint32_t(0xF000 | x << 8 | y << 4 | 15); }),
          [](int x, int y) { return std::uint32_t(x * 17) << 16 | std::uint32_t(y * 17) << 8 | 0xFF; },
          // Wine's LoadImageA makes a 5-5-5 section of this file too, each 4-bit channel widened to 5 bits.
          [](int x, int y) {
@@ -226,23 +227,29 @@ inline std::vector<BmpVariant> BmpVariants() {
         {"10-10-10 bit fields narrow to 8 bits",
          Fields(32, {0x3FF00000, 0x000FFC00, 0x000003FF},
                 [](int x, int y) { return std::uint32_t(x * 200) << 20 | std::uint32_t(y * 300) << 10 | 0x3FF; }),
-         [](int x, int y) { return std::uint32_t(x * 50) << 16 | std::uint32_t(y * 75) << 8 | 0xFF; }, {}},
+         [](int x, int y) { return std::uint32_t(x * 50) << 16 | std::uint32_t(y * 75) << 8 | 0xFF; },
+         {}},
         {"alpha bit fields, pixels right after the four masks",
-         With(Fields(32, {0xFF, 0xFF00, 0xFF0000, 0xFF000000}, [](int x, int y) { return 0x80000000 | SwappedRgb24(x, y); }),
+         With(Fields(32, {0xFF, 0xFF00, 0xFF0000, 0xFF000000},
+                     [](int x, int y) { return 0x80000000 | SwappedRgb24(x, y); }),
               [](BmpParts& p) { p.offBits = 0; }),
          // Wine's LoadImageA gives a BI_ALPHABITFIELDS file a bitmap of the right size with no pixels copied.
          rgb24, [](int, int) { return 0u; }},
         {"V4 header holding the masks",
-         With(Fields(32, {0xFF, 0xFF00, 0xFF0000}, SwappedRgb24), [](BmpParts& p) { p.headerSize = 108; }), rgb24, {}},
-        {"V5 header, BI_RGB: masks ignored", With(Fields(16, {0xF800, 0x07E0, 0x001F}, Pixel555), [](BmpParts& p) {
-             p.headerSize = 124, p.compression = 0;
-         }),
-         Colour555, {}},
+         With(Fields(32, {0xFF, 0xFF00, 0xFF0000}, SwappedRgb24), [](BmpParts& p) { p.headerSize = 108; }),
+         rgb24,
+         {}},
+        {"V5 header, BI_RGB: masks ignored",
+         With(Fields(16, {0xF800, 0x07E0, 0x001F}, Pixel555),
+              [](BmpParts& p) { p.headerSize = 124, p.compression = 0; }),
+         Colour555,
+         {}},
         {"top-down 24-bit", With(Grid(24, Rgb24), [](BmpParts& p) { p.height = -p.height; }),
          [](int x, int y) { return Rgb24(x, kHeight - 1 - y); },
          // Wine's LoadImageA gives a top-down BI_RGB file a bitmap of the right size with no pixels copied.
          [](int, int) { return 0u; }},
-        {"top-down 8-bit, a gap before the pixels", With(Indexed(8), [](BmpParts& p) { p.height = -p.height, p.gap = 100; }),
+        {"top-down 8-bit, a gap before the pixels",
+         With(Indexed(8), [](BmpParts& p) { p.height = -p.height, p.gap = 100; }),
          [](int x, int y) { return TableColour(IndexAt(8, x, kHeight - 1 - y)); },
          [](int, int) { return TableColour(0); }},  // no pixels copied on Wine either: all index 0
         {"core header 8-bit", With(Indexed(8), [](BmpParts& p) { p.headerSize = 12; }), IndexedColour(8),
@@ -255,11 +262,15 @@ inline std::vector<BmpVariant> BmpVariants() {
         {"V5 header 4-bit", With(Indexed(4), [](BmpParts& p) { p.headerSize = 124; }), IndexedColour(4), {}},
         {"4-bit, 3 colours, pixels right after the table",
          With(Indexed(4), [](BmpParts& p) { p.colorsUsed = 3, p.colors = Table(3), p.offBits = 0; }),
-         [](int x, int y) { return IndexAt(4, x, y) < 3 ? TableColour(IndexAt(4, x, y)) : 0; }, {}},
+         [](int x, int y) { return IndexAt(4, x, y) < 3 ? TableColour(IndexAt(4, x, y)) : 0; },
+         {}},
         {"8-bit, pixels starting inside the colour table: the entries there black",
-         With(Grid(8, [](int, int) { return 0u; }, 1, 1), [](BmpParts& p) {
-             p.colorsUsed = 4, p.colors = {0x111111, 0x222222, 0x334402, 0x444444}, p.pixels = {}, p.offBits = 14 + 40 + 8;
-         }),
+         With(Grid(
+                  8, [](int, int) { return 0u; }, 1, 1),
+              [](BmpParts& p) {
+                  p.colorsUsed = 4, p.colors = {0x111111, 0x222222, 0x334402, 0x444444}, p.pixels = {},
+                  p.offBits = 14 + 40 + 8;
+              }),
          [](int, int) { return 0u; },
          // Wine's LoadImageA takes the whole colour table, also the entries the pixels start inside of.
          [](int, int) { return 0x334402u; }},

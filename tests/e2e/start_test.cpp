@@ -20,7 +20,8 @@ protected:
 
 TEST_F(StartOnXDisplay, HelpVersionAndAnUnopenableDisplayEndWithinASecondOpeningNothing) {
     std::string unused = ":4242";  // a display number no X server has here
-    while (e2e::fs::exists("/tmp/.X11-unix/X" + unused.substr(1)) || e2e::fs::exists("/tmp/.X" + unused.substr(1) + "-lock")) {
+    while (e2e::fs::exists("/tmp/.X11-unix/X" + unused.substr(1)) ||
+           e2e::fs::exists("/tmp/.X" + unused.substr(1) + "-lock")) {
         unused = ":" + std::to_string(std::stoi(unused.substr(1)) + 1);
     }
     const struct {
@@ -33,7 +34,10 @@ TEST_F(StartOnXDisplay, HelpVersionAndAnUnopenableDisplayEndWithinASecondOpening
         {"--help", {}, {"--help"}, 0, "  --screenshot-key=VALUE   (TAMBERLYN_SCREENSHOT_KEY)\n"},
         {"-h", {}, {"-h"}, 0, "Usage: tamberlyn [OPTION]...\n"},
         {"--version", {}, {"--version"}, 0, "tamberlyn 1.0.0\n"},
-        {"a stale DISPLAY", {"DISPLAY=" + unused}, {}, 1,
+        {"a stale DISPLAY",
+         {"DISPLAY=" + unused},
+         {},
+         1,
          "tamberlyn: cannot open a display (DISPLAY=" + unused + "); to run without a window, use --headless\n"},
     };
     for (const auto& c : cases) {
@@ -80,7 +84,7 @@ TEST_P(WarningOnXDisplay, ShowsBeforeTheFirstFlashEscapeQuitsEnterGoesOn) {
         << "expected frames after Enter; the program wrote:\n"
         << program_->Output();
     EXPECT_TRUE(program_->ReadTrace().InOrder({"# tamberlyn: photosensitivity warning shown; the person chose to go on",
-                                           "CreateWindowExA(", "IDirectDrawSurface::Flip("}));
+                                               "CreateWindowExA(", "IDirectDrawSurface::Flip("}));
 }
 
 INSTANTIATE_TEST_SUITE_P(EscapeAndEnter, WarningOnXDisplay, testing::Values("Escape", "Return"),

@@ -114,7 +114,8 @@ TEST_P(UncoveredOnXDisplay, PausedWindowShowsItsLastFrameAgain) {
             << "expected the covering window on the screen";
     }
     screen::Difference difference;
-    EXPECT_TRUE(Eventually(2s, [&] { return (difference = screen::Compare(paused, server_.Screenshot())).differing == 0; }))
+    EXPECT_TRUE(
+        Eventually(2s, [&] { return (difference = screen::Compare(paused, server_.Screenshot())).differing == 0; }))
         << "expected the screen as it was before the window covered it, got " << difference.differing
         << " pixels differing";
 }

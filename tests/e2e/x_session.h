@@ -25,9 +25,10 @@ public:
             return;
         }
         // -noreset: a test's own short connections must not make the server start over while the program connects.
-        pid_ = systemtest::Spawn({TAMBERLYN_XVFB, "-displayfd", std::to_string(fds[1]), "-screen", "0",
-                      std::to_string(width) + "x" + std::to_string(height) + "x24", "-nolisten", "tcp", "-noreset"},
-                     {}, ".", "/dev/null", fds[1]);
+        pid_ = systemtest::Spawn(
+            {TAMBERLYN_XVFB, "-displayfd", std::to_string(fds[1]), "-screen", "0",
+             std::to_string(width) + "x" + std::to_string(height) + "x24", "-nolisten", "tcp", "-noreset"},
+            {}, ".", "/dev/null", fds[1]);
         close(fds[1]);
         // Xvfb writes the number and a newline once it accepts connections.
         std::string number;

@@ -87,8 +87,12 @@ TEST(BmpDecoder, DecodesEachVariant) {
 }
 
 TEST(BmpDecoder, AcceptsSidesUpTo16384AndRefusesMalformedFiles) {
-    const auto tall = bmptest::With(bmptest::Indexed(8), [](BmpParts& p) { p.width = 1, p.height = 16384, p.compression = 1, p.pixels = {0, 1}; });
-    for (const BmpParts& parts : {bmptest::Grid(1, [](int, int) { return 1u; }, 16384, 1), tall}) {
+    const auto tall = bmptest::With(bmptest::Indexed(8), [](BmpParts& p) {
+        p.width = 1, p.height = 16384, p.compression = 1, p.pixels = {0, 1};
+    });
+    for (const BmpParts& parts : {bmptest::Grid(
+                                      1, [](int, int) { return 1u; }, 16384, 1),
+                                  tall}) {
         const auto canvas = Decode(BuildBmp(parts));
         EXPECT_TRUE(canvas && canvas->Valid()) << parts.width << " x " << parts.height << ": expected a picture";
     }
@@ -97,7 +101,9 @@ TEST(BmpDecoder, AcceptsSidesUpTo16384AndRefusesMalformedFiles) {
     const auto rgb24 = [](const std::function<void(BmpParts&)>& spoil) {
         return bmptest::With(bmptest::Grid(24, bmptest::Rgb24), spoil);
     };
-    const auto mask16 = [](std::vector<std::uint32_t> masks) { return bmptest::Fields(16, masks, [](int, int) { return 1u; }); };
+    const auto mask16 = [](std::vector<std::uint32_t> masks) {
+        return bmptest::Fields(16, masks, [](int, int) { return 1u; });
+    };
     const std::vector<bmptest::BmpVariant> variants = bmptest::BmpVariants();
     const auto named = [&](const char* name) {
         return std::find_if(variants.begin(), variants.end(), [&](const auto& v) { return v.name == name; })->parts;
@@ -201,9 +207,10 @@ TEST(BmpDecoder, DecodesAcrossPiecesAndRefusesAFailingRead) {
         ASSERT_GT(file.size(), 256u * 1024) << "the file must span pieces";
         const auto canvas = Decode(file);
         ASSERT_TRUE(canvas && canvas->Valid()) << parts.bitCount << "-bit";
-        EXPECT_EQ(WrongPixels(std::to_string(parts.bitCount) + "-bit", *canvas, [&](int x, int y) {
-                      return parts.bitCount == 24 ? value(x, y) : (value(x, y) & 0xFF) * 0x010101;
-                  }),
+        EXPECT_EQ(WrongPixels(std::to_string(parts.bitCount) + "-bit", *canvas,
+                              [&](int x, int y) {
+                                  return parts.bitCount == 24 ? value(x, y) : (value(x, y) & 0xFF) * 0x010101;
+                              }),
                   0);
         MemorySource failing(file, file.size() - 1000);
         EXPECT_FALSE(Decode(failing)) << parts.bitCount << "-bit: a read that fails near the end";

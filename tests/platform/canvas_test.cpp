@@ -22,7 +22,9 @@ using plat::PixelLayout;
 constexpr std::uint32_t kWhite = 0xFFFFFF;
 
 // A distinct non-black value for every pixel of canvases up to 16384 x 1023.
-std::uint32_t Distinct(int x, int y) { return std::uint32_t(y + 1) << 14 | std::uint32_t(x); }
+std::uint32_t Distinct(int x, int y) {
+    return std::uint32_t(y + 1) << 14 | std::uint32_t(x);
+}
 
 // A Xrgb8888 canvas whose pixels are Distinct(x, y).
 std::unique_ptr<Canvas> DistinctCanvas(int width, int height) {
@@ -35,7 +37,9 @@ std::unique_ptr<Canvas> DistinctCanvas(int width, int height) {
     return canvas;
 }
 
-std::uint32_t Rgb(std::uint32_t raw) { return raw & 0xFFFFFF; }
+std::uint32_t Rgb(std::uint32_t raw) {
+    return raw & 0xFFFFFF;
+}
 
 // GDI's sampling: destination index i reads source index ceil((2i + 1) * srcLen / (2 * dstLen)) - 1, the pixel
 // under i's centre, the lower one when the centre falls on a boundary.
@@ -194,8 +198,8 @@ TEST(CanvasConversion, ThirtyTwoToSixteenTruncatesAndToEightTakesTheNearestEntry
             Canvas dst(5 * factor, 1, c.layout, c.palette);
             plat::StretchCopy(dst, RECT{0, 0, 5 * factor, 1}, src, RECT{0, 0, 5, 1});
             for (int x = 0; x < 5; ++x) {
-                EXPECT_EQ(dst.ReadPixel(x * factor, 0), c.pixels[x]) << "layout " << int(c.layout) << " x" << factor
-                                                                     << ", colour 0x" << std::hex << colors[x];
+                EXPECT_EQ(dst.ReadPixel(x * factor, 0), c.pixels[x])
+                    << "layout " << int(c.layout) << " x" << factor << ", colour 0x" << std::hex << colors[x];
             }
         }
     }
@@ -214,8 +218,8 @@ TEST(CanvasConversion, EightShowsItsPaletteAndKeepsIndicesBetweenEqualPalettes) 
         plat::StretchCopy(same, RECT{0, 0, 8 * factor, 2}, src, RECT{0, 0, 8, 1});
         for (int x = 0; x < 8 * factor; ++x) {
             EXPECT_EQ(Rgb(wide.ReadPixel(x, 1)), marked.rgb[x / factor]) << "x" << factor << " column " << x;
-            EXPECT_EQ(same.ReadPixel(x, 1), std::uint32_t(x / factor)) << "x" << factor << " column " << x
-                                                                        << ": index kept between equal palettes";
+            EXPECT_EQ(same.ReadPixel(x, 1), std::uint32_t(x / factor))
+                << "x" << factor << " column " << x << ": index kept between equal palettes";
         }
     }
     Canvas other(8, 1, PixelLayout::Indexed8);

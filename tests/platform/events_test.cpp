@@ -114,10 +114,10 @@ TEST_F(SdlEvents, KeysArePostedAsKeyMessagesButThePlatformsOwnKeys) {
     PushKey(SDL_SCANCODE_PRINTSCREEN, true);
     PushKey(SDL_SCANCODE_PRINTSCREEN, false);
     PushKey(SDL_SCANCODE_RETURN, true);
-    const std::vector<Message> expected = {
-        {WM_KEYDOWN, VK_ESCAPE, 0x00010001}, {WM_KEYDOWN, VK_ESCAPE, 0x40010001}, {WM_KEYUP, VK_ESCAPE, 0xC0010001},
-        {WM_SYSKEYDOWN, VK_MENU, 0x20380001}, {WM_SYSKEYDOWN, 'X', 0x202D0001},   {WM_SYSKEYUP, 'X', 0xE02D0001},
-        {WM_KEYUP, VK_MENU, 0xC0380001},      {WM_KEYDOWN, VK_RETURN, 0x001C0001}};
+    const std::vector<Message> expected = {{WM_KEYDOWN, VK_ESCAPE, 0x00010001}, {WM_KEYDOWN, VK_ESCAPE, 0x40010001},
+                                           {WM_KEYUP, VK_ESCAPE, 0xC0010001},   {WM_SYSKEYDOWN, VK_MENU, 0x20380001},
+                                           {WM_SYSKEYDOWN, 'X', 0x202D0001},    {WM_SYSKEYUP, 'X', 0xE02D0001},
+                                           {WM_KEYUP, VK_MENU, 0xC0380001},     {WM_KEYDOWN, VK_RETURN, 0x001C0001}};
     EXPECT_EQ(Describe(Queued()), Describe(expected));
 }
 

@@ -87,8 +87,8 @@ class KeyMessageBits : public testing::TestWithParam<MessageCase> {};
 
 TEST_P(KeyMessageBits, MatchWindows) {
     const MessageCase& key = GetParam();
-    const plat::keys::KeyMessage message = plat::keys::MessageFor(
-        {Lookup(key.scancode, SDLK_UNKNOWN, true), key.down, key.repeat, key.alt, key.control});
+    const plat::keys::KeyMessage message =
+        plat::keys::MessageFor({Lookup(key.scancode, SDLK_UNKNOWN, true), key.down, key.repeat, key.alt, key.control});
     EXPECT_EQ(message.message, key.message) << "message";
     EXPECT_EQ(message.wParam, key.wParam) << "virtual key";
     EXPECT_EQ(message.lParam, static_cast<LPARAM>(key.lParam))

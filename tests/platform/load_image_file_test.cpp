@@ -26,8 +26,8 @@ TEST(LoadImageFile, OnlyRegularFilesAreRead) {
         .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     fs::create_symlink(folder / "picture.bmp", folder / "link.bmp");
     for (const char* name : {"fifo.bmp", "folder.bmp", "device.bmp", "link.bmp"}) {
-        const HANDLE bitmap = LoadImageA(nullptr, (folder / name).c_str(), IMAGE_BITMAP, 0, 0,
-                                         LR_LOADFROMFILE | LR_CREATEDIBSECTION);
+        const HANDLE bitmap =
+            LoadImageA(nullptr, (folder / name).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION);
         EXPECT_EQ(bitmap != nullptr, std::string(name) == "link.bmp") << name;
         DeleteObject(bitmap);
     }

@@ -75,9 +75,10 @@ int CountWrongPixels(const Target& target, const SDL_Rect& rect, const Canvas& p
         for (int x = 0; x < target.pixels.width; ++x) {
             const int i = x - rect.x, j = y - rect.y;
             const bool inside = i >= 0 && i < rect.w && j >= 0 && j < rect.h;
-            const COLORREF colour = inside ? picture.PixelColor(picture.ReadPixel((2 * i + 1) * picture.Width() / (2 * rect.w),
-                                                                                 (2 * j + 1) * picture.Height() / (2 * rect.h)))
-                                           : 0;
+            const COLORREF colour =
+                inside ? picture.PixelColor(picture.ReadPixel((2 * i + 1) * picture.Width() / (2 * rect.w),
+                                                              (2 * j + 1) * picture.Height() / (2 * rect.h)))
+                       : 0;
             const std::uint32_t expected = GetRValue(colour) << 16 | GetGValue(colour) << 8 | GetBValue(colour);
             const std::uint32_t got = target.At(x, y);
             if (((got & 0xFFFFFF) != expected || (alpha && got >> 24 != 0xFF)) && wrong++ == 0) {
@@ -96,7 +97,8 @@ TEST(PictureDrawerTest, EveryInstructionSetDrawsEveryPlacementOfSixteenAndThirty
         {{160, 120}, {480, 270}}, {{160, 120}, {320, 256}}, {{160, 120}, {256, 192}}, {{160, 120}, {161, 119}},
         {{160, 120}, {83, 62}},   {{160, 120}, {7, 5}},     {{37, 23}, {301, 187}},   {{5, 3}, {24, 14}}};
     for (const auto& [set, name] : {std::pair{plat::InstructionSet::Portable, "portable"},
-                                    {plat::InstructionSet::Sse2, "sse2"}, {plat::InstructionSet::Avx2, "avx2"}}) {
+                                    {plat::InstructionSet::Sse2, "sse2"},
+                                    {plat::InstructionSet::Avx2, "avx2"}}) {
         const plat::RowRoutines* routines = plat::RowRoutinesFor(set);
         if (!routines) {
             continue;  // not on this processor
@@ -108,7 +110,8 @@ TEST(PictureDrawerTest, EveryInstructionSetDrawsEveryPlacementOfSixteenAndThirty
                 for (int y = 0; y < picture.y; ++y) {
                     for (int x = 0; x < picture.x; ++x) {
                         const std::uint32_t distinct = std::uint32_t(x) << 16 | std::uint32_t(y) << 8 | 0x10;
-                        source.WritePixel(x, y, layout == PixelLayout::Xrgb8888 ? distinct : (distinct * 2654435761u) >> 16 | 1);
+                        source.WritePixel(
+                            x, y, layout == PixelLayout::Xrgb8888 ? distinct : (distinct * 2654435761u) >> 16 | 1);
                     }
                 }
                 for (const Scaling scaling : {Scaling::Fit, Scaling::Integer, Scaling::Stretch}) {
@@ -128,7 +131,7 @@ TEST(PictureDrawerTest, EveryInstructionSetDrawsEveryPlacementOfSixteenAndThirty
 }
 
 TEST(PictureDrawerTest, PicturesOfOtherFormatsAreConvertedAtTheirSizeAndScaled) {
-    Canvas indexed(4, 2, PixelLayout::Indexed8);  // the display's fixed 3-3-2 palette
+    Canvas indexed(4, 2, PixelLayout::Indexed8);               // the display's fixed 3-3-2 palette
     const std::uint32_t indices[] = {0xE0, 0x1C, 0x03, 0xFF};  // red, green, blue, white
     for (int x = 0; x < 4; ++x) {
         indexed.WritePixel(x, 0, indices[x]);
@@ -187,8 +190,8 @@ protected:
     }
 
     const std::filesystem::path previous_ = std::filesystem::current_path();
-    const std::filesystem::path folder_ = std::filesystem::temp_directory_path() /
-                                          ("tamberlyn-present-" + std::to_string(getpid()));
+    const std::filesystem::path folder_ =
+        std::filesystem::temp_directory_path() / ("tamberlyn-present-" + std::to_string(getpid()));
     IDirectDrawSurface* primary_ = nullptr;
     IDirectDrawSurface* back_ = nullptr;
 };

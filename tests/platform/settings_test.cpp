@@ -130,7 +130,8 @@ TEST(SettingsTest, EveryValueThatCannotBeReadIsRefusedNamingItsSourceAndTheChoic
 TEST(SettingsTest, HelpAndVersionAreAnsweredWhateverElseIsGiven) {
     EXPECT_EQ(Read({{}, {}, {"--window=nonsense", "-h"}}).request, StartSettings::Request::Help);
     EXPECT_EQ(Read({{}, {}, {"--version"}}).request, StartSettings::Request::Version);
-    EXPECT_NE(plat::HelpText().find("  --window=VALUE   (TAMBERLYN_WINDOW)\n        How the program's"), std::string::npos);
+    EXPECT_NE(plat::HelpText().find("  --window=VALUE   (TAMBERLYN_WINDOW)\n        How the program's"),
+              std::string::npos);
     EXPECT_NE(plat::HelpText().find("Takes desktop, window or mode. Default: desktop."), std::string::npos);
 }
 

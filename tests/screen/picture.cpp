@@ -37,8 +37,8 @@ std::optional<Picture> DecodeBmp(const std::vector<std::uint8_t>& bytes) {
     const int width = std::int32_t(Get(bytes, 18, 4)), signedHeight = std::int32_t(Get(bytes, 22, 4));
     const int bitCount = int(Get(bytes, 28, 2)), height = std::abs(signedHeight);
     // BI_RGB, or BI_BITFIELDS with BI_RGB's own 8-8-8 masks (as image tools may write 32 bits).
-    const bool plainMasks = compression == 3 && bitCount == 32 && bytes.size() >= 66 &&
-                            Get(bytes, 54, 4) == 0xFF0000 && Get(bytes, 58, 4) == 0xFF00 && Get(bytes, 62, 4) == 0xFF;
+    const bool plainMasks = compression == 3 && bitCount == 32 && bytes.size() >= 66 && Get(bytes, 54, 4) == 0xFF0000 &&
+                            Get(bytes, 58, 4) == 0xFF00 && Get(bytes, 62, 4) == 0xFF;
     if (width <= 0 || height == 0 || (bitCount != 24 && bitCount != 32) || (compression != 0 && !plainMasks) ||
         offset + RowBytes(width, bitCount) * height > bytes.size()) {
         return std::nullopt;
@@ -85,8 +85,8 @@ bool WriteBmp(const std::string& path, const Picture& picture) {
 
 Difference Compare(const Picture& expected, const Picture& actual) {
     Difference difference;
-    difference.total = std::max<long long>(std::size_t(expected.width) * expected.height,
-                                           std::size_t(actual.width) * actual.height);
+    difference.total =
+        std::max<long long>(std::size_t(expected.width) * expected.height, std::size_t(actual.width) * actual.height);
     if (expected.width != actual.width || expected.height != actual.height) {
         difference.differing = difference.total;
         return difference;

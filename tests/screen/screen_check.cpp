@@ -16,8 +16,9 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: screen_check intro [--pictures N] SHOT.bmp... | flashes-only SHOT.bmp... |\n"
-                         "       compare --bound FRACTION --frames N EXPECTED_DIR ACTUAL_DIR\n");
+    std::fprintf(stderr,
+                 "usage: screen_check intro [--pictures N] SHOT.bmp... | flashes-only SHOT.bmp... |\n"
+                 "       compare --bound FRACTION --frames N EXPECTED_DIR ACTUAL_DIR\n");
     return 2;
 }
 

@@ -83,8 +83,8 @@ public:
     explicit Program(const std::vector<std::string>& settings, const std::vector<std::string>& arguments = {},
                      bool withImage = true) {
         static int runs = 0;
-        folder_ = fs::path(testing::TempDir()) /
-                  ("tamberlyn-run-" + std::to_string(getpid()) + "-" + std::to_string(++runs));
+        folder_ =
+            fs::path(testing::TempDir()) / ("tamberlyn-run-" + std::to_string(getpid()) + "-" + std::to_string(++runs));
         fs::create_directories(folder_);
         if (withImage) {
             fs::create_symlink(TAMBERLYN_INTRO_PATH, folder_ / "intro.bmp");
@@ -95,9 +95,10 @@ public:
                 environment.push_back(std::string(*entry).substr(0, std::string(*entry).find('=') + 1));
             }
         }
-        environment.insert(environment.end(), {"XDG_CONFIG_HOME=" + folder_.string(), "SDL_AUDIODRIVER=dummy",
-                                               "TAMBERLYN_TRACE=trace.log", "TAMBERLYN_WARNING=no",
-                                               std::string("LSAN_OPTIONS=suppressions=") + TAMBERLYN_LSAN_SUPPRESSIONS});
+        environment.insert(
+            environment.end(),
+            {"XDG_CONFIG_HOME=" + folder_.string(), "SDL_AUDIODRIVER=dummy", "TAMBERLYN_TRACE=trace.log",
+             "TAMBERLYN_WARNING=no", std::string("LSAN_OPTIONS=suppressions=") + TAMBERLYN_LSAN_SUPPRESSIONS});
         environment.insert(environment.end(), settings.begin(), settings.end());
         std::vector<std::string> argv = {TAMBERLYN_PROGRAM_PATH};
         argv.insert(argv.end(), arguments.begin(), arguments.end());

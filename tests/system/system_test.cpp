@@ -22,7 +22,8 @@ const std::string kSurfaceLost = "0x887601c2";
 const std::string kQuitSeen = "GetMessageA({NULL, 0x12, 0x0, 0x0}, NULL, 0, 0) = 0";
 
 // A headless run to its end, or 20 s: SDL's dummy video driver, frames unpaced, the frame script `script`.
-std::unique_ptr<Program> RunHeadless(const std::string& script, std::vector<std::string> settings = {}, bool withImage = true) {
+std::unique_ptr<Program> RunHeadless(const std::string& script, std::vector<std::string> settings = {},
+                                     bool withImage = true) {
     settings.insert(settings.begin(), {"SDL_VIDEODRIVER=dummy", "TAMBERLYN_UNPACED=1", "TAMBERLYN_SCRIPT=" + script});
     auto program = std::make_unique<Program>(settings, std::vector<std::string>{}, withImage);
     program->WaitForExit(20s);
@@ -31,10 +32,10 @@ std::unique_ptr<Program> RunHeadless(const std::string& script, std::vector<std:
 
 testing::AssertionResult Ended(Program& run, int exitCode) {
     if (run.WaitForExit(0s) != exitCode || run.ReadTrace().Find(kWinMain + std::to_string(exitCode)) == npos) {
-        return testing::AssertionFailure() << "expected exit code " << exitCode << " after \"" << kWinMain << exitCode
-                                           << "\", got exit code " << run.WaitForExit(0s)
-                                           << " (-1: still running at the time limit); its output:\n"
-                                           << run.Output();
+        return testing::AssertionFailure()
+               << "expected exit code " << exitCode << " after \"" << kWinMain << exitCode << "\", got exit code "
+               << run.WaitForExit(0s) << " (-1: still running at the time limit); its output:\n"
+               << run.Output();
     }
     return testing::AssertionSuccess();
 }

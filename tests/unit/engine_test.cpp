@@ -105,8 +105,8 @@ TEST_F(PlatformTest, EngineDepthSelectorChoosesTheModesBitsPerPixel) {
         Engine engine;
         ASSERT_TRUE(InitEngine(engine, c.selector));
         engine.Shutdown();
-        const std::string expected = "IDirectDraw::SetDisplayMode(" + NameOf(engine.drawDevice.ddraw) +
-                                     ", 640, 480, " + std::to_string(c.bitsPerPixel) + ") = 0x0";
+        const std::string expected = "IDirectDraw::SetDisplayMode(" + NameOf(engine.drawDevice.ddraw) + ", 640, 480, " +
+                                     std::to_string(c.bitsPerPixel) + ") = 0x0";
         EXPECT_EQ(Calls(TakeTrace(), "IDirectDraw::SetDisplayMode"), std::vector<std::string>{expected})
             << "selector " << c.selector << " on a " << c.desktopBitsPerPixel << "-bit desktop";
     }
