@@ -35,18 +35,6 @@ void WritePixels(IDirectDrawSurface* surface, ValueOf valueOf) {
 
 using DirectDrawTest = ApiTest;
 
-TEST_F(DirectDrawTest, ColorFillCoversWholeSurfaceOrRectRightAndBottomExclusive) {
-    ASSERT_TRUE(StartDirectDraw(32));
-    IDirectDrawSurface* surface = Offscreen(40, 30);
-    ASSERT_NE(nullptr, surface);
-    ASSERT_EQ(DD_OK, ColorFill(surface, nullptr, 0xabcdef));
-    ExpectSurfacePixels("NULL-rect fill", surface, RECT{0, 0, 40, 30}, [](int, int) { return 0xabcdefu; });
-    RECT rect{2, 3, 6, 5};
-    ASSERT_EQ(DD_OK, ColorFill(surface, &rect, 0x123456));
-    ExpectSurfacePixels("fill of (2,3,6,5)", surface, RECT{0, 0, 10, 8},
-                        [&](int x, int y) { return Holds(rect, x, y) ? 0x123456u : 0xabcdefu; });
-}
-
 TEST_F(DirectDrawTest, StretchBltPicksSourceByFixedPointStep) {
     const struct {
         RECT from;

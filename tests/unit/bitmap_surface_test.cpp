@@ -1,5 +1,4 @@
-// bitmap_surface_test.cpp -- the bitmap utilities: reload and stretch failures, GDI clean-up, stretched pixels.
-#include "test_names.h"
+// bitmap_surface_test.cpp -- the bitmap utilities' failures: their debugger lines, nothing copied, GDI cleaned up.
 #include "unit_support.h"
 
 #include "graphics/bitmap_surface.h"
@@ -11,11 +10,6 @@ using namespace unit;
 // Blocks of 10 x 10 pixels, each of its own colour, none black.
 std::uint32_t BlockColour(int x, int y) {
     return static_cast<std::uint32_t>((x / 10 * 20 + 10) << 16 | (y / 10 * 40 + 10) << 8 | 0x55);
-}
-
-HBITMAP LoadBlocks() {
-    return static_cast<HBITMAP>(LoadImageA(nullptr, WriteBmp(100, 50, BlockColour).c_str(), IMAGE_BITMAP, 0, 0,
-                                           LR_LOADFROMFILE | LR_CREATEDIBSECTION));
 }
 
 using BitmapSurface = EngineTest;
@@ -38,6 +32,17 @@ TEST_F(BitmapSurface, FailuresWriteTheirDebuggerLineAndLeaveNoBitmap) {
         << "one trace line per call, its text written as a C string";
     EXPECT_EQ(LiveGdiObjects().bitmaps, bitmaps) << "the loaded bitmap must be deleted";
 
+    // No memory context: nothing is copied, no context stays alive, and the reload says so.
+    surface = CreateOffscreenSurface(engine.drawDevice.ddraw, 8, 8);
+    const int dcs = LiveGdiObjects().dcs;
+    SetFailpoint("CreateCompatibleDC", 0);
+    EXPECT_EQ(ReloadBitmapIntoSurface(surface, WriteBmp(100, 50, BlockColour).c_str()), E_FAIL);
+    EXPECT_EQ(TakeDebugOutput(), "createcompatible dc failed\nddcopybitmap failed\n");
+    EXPECT_EQ(LiveGdiObjects().dcs, dcs);
+    EXPECT_EQ(PixelAt(surface, 5, 5), 0u) << "expected the new surface still black";
+    ClearFailpoints();
+    surface->Release();
+
     // A refused surface: the decoded bitmap is deleted and its size still recorded.
     g_lastBitmapWidth = g_lastBitmapHeight = 0;
     SetFailpoint("IDirectDraw::CreateSurface", DDERR_OUTOFMEMORY);
@@ -46,36 +51,5 @@ TEST_F(BitmapSurface, FailuresWriteTheirDebuggerLineAndLeaveNoBitmap) {
     EXPECT_EQ(g_lastBitmapWidth, 100);
     EXPECT_EQ(g_lastBitmapHeight, 50);
 }
-
-// A step that fails inside the stretch: nothing is copied and no context stays alive.
-struct StretchFailure {
-    const char* name;  // the call that fails
-    HRESULT failWith;
-    const char* debugOutput;
-    HRESULT result;
-    friend std::ostream& operator<<(std::ostream& out, const StretchFailure& failure) { return out << failure.name; }
-};
-
-class BitmapStretchFailure : public BitmapSurface, public ::testing::WithParamInterface<StretchFailure> {};
-
-TEST_P(BitmapStretchFailure, CopiesNothingAndLeavesNoContext) {
-    IDirectDrawSurface* surface = CreateOffscreenSurface(engine.drawDevice.ddraw, 20, 20);
-    HBITMAP bitmap = LoadBlocks();
-    const int dcs = LiveGdiObjects().dcs;
-    SetFailpoint(GetParam().name, GetParam().failWith);
-    EXPECT_EQ(StretchBitmapIntoSurface(surface, bitmap, 0, 0, 0, 0), GetParam().result);
-    EXPECT_EQ(TakeDebugOutput(), GetParam().debugOutput);
-    EXPECT_EQ(LiveGdiObjects().dcs, dcs);
-    EXPECT_EQ(PixelAt(surface, 10, 10), 0u) << "expected the new surface still black";
-    DeleteObject(bitmap);
-    surface->Release();
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Steps, BitmapStretchFailure,
-    ::testing::Values(StretchFailure{"CreateCompatibleDC", 0, "createcompatible dc failed\n", E_FAIL},
-                      StretchFailure{"GetObjectA", 0, "", E_FAIL},
-                      StretchFailure{"IDirectDrawSurface::GetSurfaceDesc", DDERR_GENERIC, "", E_FAIL}),
-    ByName());
 
 }  // namespace
