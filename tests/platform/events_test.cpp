@@ -96,8 +96,9 @@ protected:
     HWND hwnd_ = nullptr;
 };
 
-// Keys reach the foreground window as key messages, but Alt+Enter, Print Screen and the screenshot key (F12 by
-// default) stay with the platform, Enter let go after Alt too.
+// Keys reach the foreground window as key messages with Windows' lParam bits (repeat count, scan code << 16,
+// extended << 24, Alt << 29, previous state << 30, transition << 31), but Alt+Enter, Print Screen and the screenshot
+// key (F12 by default) stay with the platform, Enter let go after Alt too.
 TEST_F(SdlEvents, KeysArePostedAsKeyMessagesButThePlatformsOwnKeys) {
     PushKey(SDL_SCANCODE_ESCAPE, true);
     PushKey(SDL_SCANCODE_ESCAPE, true, KMOD_NONE, true);
@@ -114,10 +115,17 @@ TEST_F(SdlEvents, KeysArePostedAsKeyMessagesButThePlatformsOwnKeys) {
     PushKey(SDL_SCANCODE_PRINTSCREEN, true);
     PushKey(SDL_SCANCODE_PRINTSCREEN, false);
     PushKey(SDL_SCANCODE_RETURN, true);
-    const std::vector<Message> expected = {{WM_KEYDOWN, VK_ESCAPE, 0x00010001}, {WM_KEYDOWN, VK_ESCAPE, 0x40010001},
-                                           {WM_KEYUP, VK_ESCAPE, 0xC0010001},   {WM_SYSKEYDOWN, VK_MENU, 0x20380001},
-                                           {WM_SYSKEYDOWN, 'X', 0x202D0001},    {WM_SYSKEYUP, 'X', 0xE02D0001},
-                                           {WM_KEYUP, VK_MENU, 0xC0380001},     {WM_KEYDOWN, VK_RETURN, 0x001C0001}};
+    PushKey(SDL_SCANCODE_F10, true);  // a system key without Alt
+    PushKey(SDL_SCANCODE_F10, false);
+    PushKey(SDL_SCANCODE_Q, true, KMOD_RALT | KMOD_LCTRL);  // AltGr: Ctrl and Alt together type characters
+    PushKey(SDL_SCANCODE_UP, true);                         // extended
+    PushKey(SDL_SCANCODE_RCTRL, false);
+    const std::vector<Message> expected = {
+        {WM_KEYDOWN, VK_ESCAPE, 0x00010001},  {WM_KEYDOWN, VK_ESCAPE, 0x40010001}, {WM_KEYUP, VK_ESCAPE, 0xC0010001},
+        {WM_SYSKEYDOWN, VK_MENU, 0x20380001}, {WM_SYSKEYDOWN, 'X', 0x202D0001},    {WM_SYSKEYUP, 'X', 0xE02D0001},
+        {WM_KEYUP, VK_MENU, 0xC0380001},      {WM_KEYDOWN, VK_RETURN, 0x001C0001}, {WM_SYSKEYDOWN, 0x79, 0x00440001},
+        {WM_SYSKEYUP, 0x79, 0xC0440001},      {WM_KEYDOWN, 'Q', 0x00100001},       {WM_KEYDOWN, 0x26, 0x01480001},
+        {WM_KEYUP, VK_CONTROL, 0xC11D0001}};
     EXPECT_EQ(Describe(Queued()), Describe(expected));
 }
 

@@ -1,10 +1,10 @@
-// key_map_test.cpp -- keys by position (SDL's scan codes) as Windows codes, and the key messages' lParam bits.
+// key_map_test.cpp -- keys by position (SDL's scan codes) as Windows codes. (The key messages' bits: the events test.)
 #include "key_map.h"
-#include "test_names.h"
 
 #include <dinput.h>
 
 #include <SDL.h>
+#include <gtest/gtest.h>
 
 #include <sstream>
 
@@ -57,44 +57,5 @@ TEST(KeyMap, KeysGiveTheirWindowsCodes) {
         EXPECT_EQ(Describe(Lookup(c.scancode, c.character, c.numLock)), Describe(c.codes)) << c.what;
     }
 }
-
-// Key messages: wParam the virtual key, lParam = repeat count | scan code << 16 | extended << 24 | Alt << 29 |
-// previous state << 30 | transition << 31.
-struct MessageCase {
-    const char* name;
-    SDL_Scancode scancode;
-    bool down, repeat, alt, control;
-    UINT message;
-    WPARAM wParam;
-    unsigned long lParam;
-    friend std::ostream& operator<<(std::ostream& out, const MessageCase& key) { return out << key.name; }
-};
-
-const MessageCase kMessageCases[] = {
-    {"Escape pressed", SDL_SCANCODE_ESCAPE, true, false, false, false, WM_KEYDOWN, VK_ESCAPE, 0x00010001},
-    {"Escape released", SDL_SCANCODE_ESCAPE, false, false, false, false, WM_KEYUP, VK_ESCAPE, 0xC0010001},
-    {"A held down", SDL_SCANCODE_A, true, true, false, false, WM_KEYDOWN, 'A', 0x401E0001},
-    {"Alt pressed", SDL_SCANCODE_LALT, true, false, true, false, WM_SYSKEYDOWN, VK_MENU, 0x20380001},
-    {"Alt+X pressed", SDL_SCANCODE_X, true, false, true, false, WM_SYSKEYDOWN, 'X', 0x202D0001},
-    {"X released, Alt held", SDL_SCANCODE_X, false, false, true, false, WM_SYSKEYUP, 'X', 0xE02D0001},
-    {"F10 pressed", SDL_SCANCODE_F10, true, false, false, false, WM_SYSKEYDOWN, 0x79, 0x00440001},
-    {"F10 released", SDL_SCANCODE_F10, false, false, false, false, WM_SYSKEYUP, 0x79, 0xC0440001},
-    {"AltGr+Q (Ctrl+Alt)", SDL_SCANCODE_Q, true, false, true, true, WM_KEYDOWN, 'Q', 0x00100001},
-    {"right Ctrl released", SDL_SCANCODE_RCTRL, false, false, false, false, WM_KEYUP, VK_CONTROL, 0xC11D0001},
-};
-
-class KeyMessageBits : public testing::TestWithParam<MessageCase> {};
-
-TEST_P(KeyMessageBits, MatchWindows) {
-    const MessageCase& key = GetParam();
-    const plat::keys::KeyMessage message =
-        plat::keys::MessageFor({Lookup(key.scancode, SDLK_UNKNOWN, true), key.down, key.repeat, key.alt, key.control});
-    EXPECT_EQ(message.message, key.message) << "message";
-    EXPECT_EQ(message.wParam, key.wParam) << "virtual key";
-    EXPECT_EQ(message.lParam, static_cast<LPARAM>(key.lParam))
-        << std::hex << "expected lParam 0x" << key.lParam << ", got 0x" << message.lParam;
-}
-
-INSTANTIATE_TEST_SUITE_P(EachKind, KeyMessageBits, testing::ValuesIn(kMessageCases), ByName());
 
 }  // namespace
