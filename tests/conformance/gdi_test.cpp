@@ -1,5 +1,5 @@
 // gdi_test.cpp -- GDI through its API: bitmaps loaded from BMP files, BitBlt and StretchBlt out of memory DCs,
-// Rectangle on bitmaps and surfaces, selecting and deleting objects.
+// Rectangle on bitmaps and surfaces. (Selecting objects back: the painter's unit test.)
 #include "api_helpers.h"
 
 namespace {
@@ -201,17 +201,6 @@ TEST_F(GdiTest, RectanglePaintsPenBandsAndBrushNormalisedOrDegenerate) {
         ExpectSurfacePixels(std::string(c.name) + " on a surface", surface, RECT{0, 0, 24, 24},
                             [&](int x, int y) { return FileValue(painted(x, y, RGB(0, 0, 0))); });
     }
-}
-
-TEST_F(GdiTest, SelectObjectReturnsTheDisplacedObject) {
-    const HDC dc = MemoryDC();
-    const HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
-    const HPEN pen = CreatePen(PS_SOLID, 1, RGB(7, 8, 9));
-    EXPECT_EQ(GetStockObject(WHITE_BRUSH), SelectObject(dc, brush)) << "a new DC holds WHITE_BRUSH";
-    EXPECT_EQ(GetStockObject(BLACK_PEN), SelectObject(dc, pen)) << "a new DC holds BLACK_PEN";
-    EXPECT_EQ(HGDIOBJ(brush), SelectObject(dc, GetStockObject(WHITE_BRUSH)));
-    EXPECT_EQ(HGDIOBJ(pen), SelectObject(dc, GetStockObject(BLACK_PEN)));
-    EXPECT_TRUE(DeleteObject(brush) && DeleteObject(pen));
 }
 
 }  // namespace

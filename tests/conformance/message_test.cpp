@@ -1,5 +1,5 @@
 // message_test.cpp -- the message queue and window procedures through the API: WM_QUIT's place in the queue and
-// under MessageBoxA, activation on ShowWindow, WM_CLOSE's default handling, dispatching and translating keys.
+// under MessageBoxA, activation on ShowWindow, WM_CLOSE's default handling. (Dispatching: the system tests.)
 #include "api_helpers.h"
 
 #include <algorithm>
@@ -8,15 +8,11 @@ namespace {
 
 using namespace apitest;
 
-// The recording procedure answers this message with kAnswer, so that DispatchMessageA's result can be checked.
-constexpr UINT kAnswerMessage = WM_USER + 100;
-constexpr LRESULT kAnswer = 0x1234;
-
 std::vector<MSG> recorded;
 
 LRESULT CALLBACK RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     recorded.push_back(MSG{hwnd, message, wParam, lParam, 0, POINT{}});
-    return message == kAnswerMessage ? kAnswer : DefWindowProcA(hwnd, message, wParam, lParam);
+    return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
 // Windows whose procedure records every message it is given.
@@ -102,26 +98,6 @@ TEST_F(MessageTest, DefWindowProcCloseDestroysWindowWithoutQuitting) {
     EXPECT_FALSE(DestroyWindow(window)) << "the window should be gone already";
     MSG msg{};
     EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "WM_CLOSE must not post WM_QUIT";
-}
-
-// DispatchMessageA calls the window procedure and returns its answer; TranslateMessage posts WM_CHAR for a key.
-TEST_F(MessageTest, DispatchCallsTheWindowProcedureAndTranslatePostsTheCharacter) {
-    const HWND window = NewWindow();
-    ASSERT_TRUE(PostMessageA(window, kAnswerMessage, 42, 43));
-    MSG msg{};
-    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
-    recorded.clear();
-    EXPECT_EQ(kAnswer, DispatchMessageA(&msg)) << "DispatchMessageA should return the procedure's answer";
-    ASSERT_EQ(1u, recorded.size());
-    EXPECT_EQ(window, recorded[0].hwnd);
-    EXPECT_EQ(std::vector<std::uint64_t>({kAnswerMessage, 42, 43}),
-              std::vector<std::uint64_t>({recorded[0].message, recorded[0].wParam, std::uint64_t(recorded[0].lParam)}));
-
-    const MSG key{window, WM_KEYDOWN, 'A', 0x001E0001, 0, POINT{}};  // repeat 1, scan code of A
-    EXPECT_TRUE(TranslateMessage(&key));
-    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) << "nothing posted";
-    EXPECT_EQ(std::vector<std::uint64_t>({WM_CHAR, 'a'}), std::vector<std::uint64_t>({msg.message, msg.wParam}));
-    EXPECT_EQ(window, msg.hwnd);
 }
 
 }  // namespace

@@ -228,31 +228,4 @@ TEST(CanvasConversion, EightShowsItsPaletteAndKeepsIndicesBetweenEqualPalettes) 
     EXPECT_EQ(other.ReadPixel(3, 0), 0xE0u) << "red becomes the 3-3-2 red";
 }
 
-// 8-bit canvases share a colour table by palette, and the last few palettes' tables are kept: conversions into a
-// canvas find its own palette's entries, whether its table is new, kept, or made again after being let go.
-TEST(CanvasConversion, EachPaletteConvertsToItsOwnEntries) {
-    const auto redAt = [](int index) {
-        Palette palette = MarkedPalette();
-        palette.rgb[3] = 0x808080;
-        palette.rgb[index] = 0xFF0000;
-        return palette;
-    };
-    Canvas red(1, 1, PixelLayout::Xrgb8888);
-    red.WritePixel(0, 0, 0xFF0000);
-    const auto convertedRed = [&](const Palette& palette) {
-        Canvas dst(1, 1, PixelLayout::Indexed8, &palette);
-        plat::StretchCopy(dst, RECT{0, 0, 1, 1}, red, RECT{0, 0, 1, 1});
-        return dst.ReadPixel(0, 0);
-    };
-    EXPECT_EQ(convertedRed(redAt(10)), 10u) << "a palette's first table";
-    std::vector<std::unique_ptr<Canvas>> others;
-    for (int index = 11; index < 30; ++index) {  // more palettes than are kept
-        const Palette palette = redAt(index);
-        others.push_back(std::make_unique<Canvas>(1, 1, PixelLayout::Indexed8, &palette));
-    }
-    EXPECT_EQ(convertedRed(redAt(10)), 10u) << "a palette's table made again after others pushed it out";
-    EXPECT_EQ(convertedRed(redAt(29)), 29u) << "the most recent palette's kept table";
-    EXPECT_EQ(convertedRed(redAt(11)), 11u) << "a palette pushed out while a canvas of it lives";
-}
-
 }  // namespace

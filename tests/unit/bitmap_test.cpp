@@ -74,23 +74,4 @@ TEST_F(BitmapLoad, SecondLoadReleasesTheFirstSurfaceAndTakesTheNewSize) {
     EXPECT_EQ(g_lastBitmapHeight, 50);
 }
 
-TEST_F(BitmapLoad, FailuresKeepTheBindingAndTheName) {
-    const std::string undecodable = WriteFile({'n', 'o', 't', ' ', 'B', 'M', 'P'});
-    g_lastBitmapWidth = 11;
-    g_lastBitmapHeight = 12;
-    Bitmap bitmap, longName, unbound;
-    EXPECT_FALSE(bitmap.Load(undecodable.c_str(), &engine.drawDevice));
-    EXPECT_EQ(bitmap.surface, nullptr);
-    EXPECT_EQ(bitmap.drawDevice, &engine.drawDevice);
-    EXPECT_STREQ(bitmap.fileName, undecodable.c_str());
-    EXPECT_EQ(g_lastBitmapWidth, 11) << "an undecodable file must leave the size globals alone";
-    EXPECT_EQ(g_lastBitmapHeight, 12);
-
-    EXPECT_FALSE(longName.Load(std::string(50, 'n').c_str(), &engine.drawDevice)) << "a name too long for the field";
-    EXPECT_EQ(longName.drawDevice, &engine.drawDevice);
-
-    EXPECT_FALSE(unbound.LoadFile("intro.bmp"));
-    EXPECT_STREQ(unbound.fileName, "intro.bmp");
-}
-
 }  // namespace

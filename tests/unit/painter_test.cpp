@@ -9,14 +9,12 @@ using ShapePainterTest = EngineTest;
 
 TEST_F(ShapePainterTest, OutlineIsTwoWideInThePenColour) {
     engine.painter.FillRect(10, 10, 30, 30, RGB(255, 0, 0), RGB(0, 0, 255));
-    // Across the middle row and down the middle column: background, pen l-1 and l, fill, pen r-2 and r-1.
-    const std::uint32_t fill = 0xFF0000, pen = 0x0000FF;
-    const std::pair<int, std::uint32_t> expected[] = {{8, 0},     {9, pen},  {10, pen}, {11, fill},
-                                                      {27, fill}, {28, pen}, {29, pen}, {30, 0}};
-    for (const auto& [at, colour] : expected) {
-        EXPECT_EQ(PixelAt(engine.drawDevice.backBuffer, at, 20), colour) << "column " << at;
-        EXPECT_EQ(PixelAt(engine.drawDevice.backBuffer, 20, at), colour) << "row " << at;
-    }
+    // The pen covers l-1 and l, r-2 and r-1 (and the same down); the fill lies inside.
+    apitest::ExpectSurfacePixels("10, 10, 30, 30", engine.drawDevice.backBuffer, RECT{0, 0, 40, 40}, [](int x, int y) {
+        return apitest::Holds(RECT{11, 11, 28, 28}, x, y) ? 0xFF0000u
+               : apitest::Holds(RECT{9, 9, 30, 30}, x, y) ? 0xFFu
+                                                          : 0u;
+    });
 }
 
 TEST_F(ShapePainterTest, GivesTheContextBackWithItsOwnObjectsSelectedOrDoesNoGdiWork) {
