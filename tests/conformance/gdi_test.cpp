@@ -146,24 +146,6 @@ TEST_F(GdiTest, StretchBltFromLoadedBitmapIntoSurfaces) {
     }
 }
 
-// Shrinking in the default stretching mode ANDs the source pixels that fall on one destination pixel.
-TEST_F(GdiTest, StretchBltShrinkingCombinesPixelsWithAnd) {
-    const COLORREF colours[] = {RGB(255, 255, 0), RGB(0, 255, 255), RGB(255, 0, 255), RGB(255, 255, 255)};
-    Rows row(1);
-    for (const COLORREF colour : colours) {
-        row[0].push_back(FileValue(colour));
-    }
-    const HDC source = LoadedDC("shrink.bmp", row);
-    const HDC dest = WhiteBitmapDC(8);
-    EXPECT_TRUE(StretchBlt(dest, 0, 0, 2, 1, source, 0, 0, 4, 1, SRCCOPY));
-    EXPECT_EQ(RGB(0, 255, 0), GetPixel(dest, 0, 0)) << "pixels 0 and 1 ANDed";
-    EXPECT_EQ(RGB(255, 0, 255), GetPixel(dest, 1, 0)) << "pixels 2 and 3 ANDed";
-    EXPECT_EQ(RGB(255, 255, 255), GetPixel(dest, 2, 0)) << "outside the destination rectangle";
-    // Into a single pixel the last source pixel is left out of the group.
-    EXPECT_TRUE(StretchBlt(dest, 0, 1, 1, 1, source, 0, 0, 2, 1, SRCCOPY));
-    EXPECT_EQ(RGB(255, 255, 0), GetPixel(dest, 0, 1)) << "2 pixels into 1: pixel 0 alone";
-}
-
 // Rectangle on a bitmap and on a surface's DC: the brush inside `brush`, the pen over the rest of `pen` (half-open).
 TEST_F(GdiTest, RectanglePaintsPenBandsAndBrushNormalisedOrDegenerate) {
     const struct {

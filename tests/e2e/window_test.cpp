@@ -38,19 +38,15 @@ protected:
     }
     // Focus to the root window, and waits until the program is deactivated and its last frame has ended.
     void FocusAway() const {
-        Xdotool("windowfocus " + std::to_string(e2e::RootWindowOf(server_.Name())));
+        Xdotool("search --maxdepth 0 --name '' windowfocus");  // the root window
         EXPECT_TRUE(Eventually(3s, [&] { return program_->ReadTrace().Find(kDeactivated) != npos; }))
             << "expected the program deactivated once the focus went to the root window";
         std::this_thread::sleep_for(200ms);
     }
     // The window's size and place, "WIDTHxHEIGHT+X+Y".
     std::string WindowPlace(unsigned long window) const {
-        const std::string shell = server_.Run(kXdotool + " getwindowgeometry --shell " + std::to_string(window));
-        const auto value = [&](const std::string& name) {
-            const std::size_t at = shell.find(name + "=");
-            return at == npos ? "?" : shell.substr(at + name.size() + 1, shell.find('\n', at) - at - name.size() - 1);
-        };
-        return value("WIDTH") + "x" + value("HEIGHT") + "+" + value("X") + "+" + value("Y");
+        return server_.Run("sh -c 'eval $(" + kXdotool + " getwindowgeometry --shell " + std::to_string(window) +
+                           "); echo -n ${WIDTH}x${HEIGHT}+$X+$Y'");
     }
     bool WaitForPlace(unsigned long window, const std::string& expected, std::string* place) const {
         return Eventually(2s, [&] { return (*place = WindowPlace(window)) == expected; });

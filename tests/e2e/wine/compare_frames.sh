@@ -2,31 +2,16 @@
 # compare_frames.sh -- draws the intro's first frames with frame_dump under Wine and on our own layer, from the same
 # intro.bmp, and has screen_check compare them pixel by pixel (Wine's frames are the reference).
 #
-#   compare_frames.sh --intro FILE --frames N --bound FRACTION --native-dump TOOL --screen-check TOOL --workdir DIR
-#                     -- RUNNER... frame_dump.exe
+#   compare_frames.sh INTRO FRAMES BOUND NATIVE_FRAME_DUMP SCREEN_CHECK WORKDIR RUNNER... frame_dump.exe
 set -euo pipefail
 
-arguments=("$@")
-intro= frames= bound= native_dump= screen_check= workdir=
-while [[ $# -gt 0 && $1 != -- ]]; do
-    case $1 in
-        --intro) intro=$2 ;;
-        --frames) frames=$2 ;;
-        --bound) bound=$2 ;;
-        --native-dump) native_dump=$2 ;;
-        --screen-check) screen_check=$2 ;;
-        --workdir) workdir=$2 ;;
-        *) echo "compare_frames.sh: unknown option $1" >&2; exit 2 ;;
-    esac
-    shift 2
-done
-shift || true
-if [[ -z $intro || -z $frames || -z $bound || -z $native_dump || -z $screen_check || -z $workdir || $# -lt 1 ]]; then
-    echo "usage: compare_frames.sh --intro FILE --frames N --bound FRACTION --native-dump TOOL --screen-check TOOL" \
-         "--workdir DIR -- RUNNER... frame_dump.exe" >&2
+if [[ $# -lt 7 ]]; then
+    echo "usage: compare_frames.sh INTRO FRAMES BOUND NATIVE_FRAME_DUMP SCREEN_CHECK WORKDIR RUNNER... frame_dump.exe" >&2
     exit 2
 fi
-[[ -n ${DISPLAY:-} ]] || exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "${arguments[@]}"
+[[ -n ${DISPLAY:-} ]] || exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
+intro=$1 frames=$2 bound=$3 native_dump=$4 screen_check=$5 workdir=$6
+shift 6
 for needed in "$intro" "$native_dump" "$screen_check"; do
     [[ -e $needed ]] || { echo "compare_frames.sh: $needed is missing (build the native preset first)" >&2; exit 2; }
 done

@@ -3,27 +3,17 @@
 # (with or without intro.bmp), on the current X display (a virtual one without); screenshots the 640 x 480 virtual
 # desktop while the intro plays, has screen_check judge them, types Escape and expects the exit code 27.
 #
-#   run_intro_under_wine.sh (--intro FILE | --no-intro) --screen-check TOOL --workdir DIR -- RUNNER... PROGRAM.exe
+#   run_intro_under_wine.sh INTRO|- SCREEN_CHECK WORKDIR RUNNER... PROGRAM.exe     (-: no intro.bmp)
 set -euo pipefail
 
-arguments=("$@")
-intro= check=flashes-only screen_check= workdir=
-while [[ $# -gt 0 && $1 != -- ]]; do
-    case $1 in
-        --intro) intro=$2 check=intro; shift 2 ;;
-        --no-intro) shift ;;
-        --screen-check) screen_check=$2; shift 2 ;;
-        --workdir) workdir=$2; shift 2 ;;
-        *) echo "run_intro_under_wine.sh: unknown option $1" >&2; exit 2 ;;
-    esac
-done
-shift || true
-if [[ -z $screen_check || -z $workdir || $# -lt 1 ]]; then
-    echo "usage: run_intro_under_wine.sh (--intro FILE | --no-intro) --screen-check TOOL --workdir DIR" \
-         "-- RUNNER... PROGRAM.exe" >&2
+if [[ $# -lt 4 ]]; then
+    echo "usage: run_intro_under_wine.sh INTRO|- SCREEN_CHECK WORKDIR RUNNER... PROGRAM.exe" >&2
     exit 2
 fi
-[[ -n ${DISPLAY:-} ]] || exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "${arguments[@]}"
+[[ -n ${DISPLAY:-} ]] || exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
+intro=$1 screen_check=$2 workdir=$3 check=intro
+shift 3
+[[ $intro != - ]] || intro= check=flashes-only
 for needed in "$screen_check" ${intro:+"$intro"}; do
     [[ -e $needed ]] || { echo "run_intro_under_wine.sh: $needed is missing (build the native preset)" >&2; exit 2; }
 done
