@@ -8,6 +8,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <vector>
 
@@ -36,12 +37,9 @@ LRESULT CALLBACK Record(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-int TimesSent(UINT message, WPARAM wParam) {
-    int times = 0;
-    for (const Message& m : sent) {
-        times += m.message == message && m.wParam == wParam;
-    }
-    return times;
+long TimesSent(UINT message, WPARAM wParam) {
+    return std::count_if(sent.begin(), sent.end(),
+                         [&](const Message& m) { return m.message == message && m.wParam == wParam; });
 }
 
 // A shown window of the program's, and SDL's event queue (under the dummy video driver) to feed it from.
