@@ -3,7 +3,7 @@
 // same iterations. BM_PeakMemory: the peak resident memory of a fresh process (load_once) loading one file ("peak
 // MiB"), and how far the load raised it ("load MiB"): the intro, a 4096 x 4096 24-bit file (48 MiB of pixels) and a
 // 60-byte file declaring a 16384 x 16384 RLE8 picture.
-#include "bmp_builder.h"
+#include "bmp_variants.h"
 
 #include <windows.h>
 

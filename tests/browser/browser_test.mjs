@@ -28,10 +28,10 @@ async function watchAndEscape(driver, native, judgement, shots) {
 
 const cases = {
   // After the start button: black and white flashes and the picture at several sizes; Escape ends it with 27.
-  intro_shows_flashes_and_zooming_picture: (driver, native) => watchAndEscape(driver, native, '--picture', 16),
+  intro_shows_flashes_and_zooming_picture: (driver, native) => watchAndEscape(driver, native, 'intro', 16),
 
   // With no intro.bmp served, the program runs as on the desktop without the file: the flashes alone.
-  intro_without_picture_only_flashes: (driver, native) => watchAndEscape(driver, native, '--flash-only', 8),
+  intro_without_picture_only_flashes: (driver, native) => watchAndEscape(driver, native, 'flashes-only', 8),
 
   // A hidden page deactivates the program: no frames; shown again, the program restores its lost surfaces and
   // reloads its picture, as after a focus loss on the desktop. A page that loses the focus does the same.
@@ -46,7 +46,7 @@ const cases = {
 
     await driver.setHidden(false);
     await driver.waitForFrames(stillHidden + 30);
-    runTool(native.screenCheck, ['--picture', ...await driver.screenshots(8, { alternating: true })]);
+    runTool(native.screenCheck, ['intro', ...await driver.screenshots(8, { alternating: true })]);
     const afterShown = (await driver.programText('/trace.txt')).slice(traceWhileHidden.length);
     const calls = ['IDirectDrawSurface::Flip(surface1, NULL, 0x1) = 0x887601c2',
                    'IDirectDrawSurface::Restore(surface1) = 0x0', 'LoadImageA('];
@@ -87,7 +87,7 @@ const cases = {
     for (let frame = 1; frame <= kComparedFrames; ++frame) {
       await driver.copyProgramFile(`/${frameName(frame)}`, path.join(pageDir, frameName(frame)));
     }
-    runTool(native.frameCompare, ['--bound', '0', '--frames', String(kComparedFrames), nativeDir, pageDir]);
+    runTool(native.screenCheck, ['compare', '--bound', '0', '--frames', String(kComparedFrames), nativeDir, pageDir]);
 
     const [screenshot] = await driver.screenshots(1, { prefix: 'canvas' });
     const lastDir = path.join(driver.workdir, 'native-last');
@@ -96,7 +96,7 @@ const cases = {
     fs.mkdirSync(screenDir);
     fs.copyFileSync(path.join(nativeDir, frameName(kComparedFrames)), path.join(lastDir, frameName(1)));
     fs.copyFileSync(screenshot, path.join(screenDir, frameName(1)));
-    runTool(native.frameCompare, ['--bound', '0', '--frames', '1', lastDir, screenDir]);
+    runTool(native.screenCheck, ['compare', '--bound', '0', '--frames', '1', lastDir, screenDir]);
   },
 
   // A display mode the display refuses: the program's error box in the page, waited on; then it ends, as on the
@@ -152,8 +152,7 @@ const nativeBuild = path.resolve(options.native);
 const native = {
   program: path.join(nativeBuild, 'tamberlyn'),
   intro: path.join(nativeBuild, 'intro.bmp'),
-  screenCheck: path.join(nativeBuild, 'tests/e2e/wine/screen_check'),
-  frameCompare: path.join(nativeBuild, 'tests/e2e/wine/frame_compare'),
+  screenCheck: path.join(nativeBuild, 'tests/screen/screen_check'),
 };
 for (const file of Object.values(native)) {
   if (!fs.existsSync(file)) {

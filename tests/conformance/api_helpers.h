@@ -1,6 +1,9 @@
 // api_helpers.h -- shared pieces of the tests written against the Win32 and DirectDraw API alone: windows,
-// DirectDraw in exclusive mode, colour fills, pixels compared through Lock or GetPixel, clean-up.
+// DirectDraw in exclusive mode, colour fills, BMP files loaded as the system loads them, pixels compared through Lock
+// or GetPixel, clean-up.
 #pragma once
+
+#include "bmp_variants.h"
 
 #include <windows.h>
 #include <ddraw.h>
@@ -8,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -80,11 +85,20 @@ inline BOOL DrawRectangle(HDC dc, const RECT& rect, int penWidth, COLORREF penCo
     return drawn;
 }
 
-// Every test leaves no window, DirectDraw object, surface or queued message behind it, and every reference it
-// took is gone at its end: each last Release returns 0.
+// Every test leaves no window, DirectDraw object, surface, file, bitmap, DC or queued message behind it, and every
+// reference it took is gone at its end: each last Release returns 0.
 class ApiTest : public ::testing::Test {
 protected:
     void TearDown() override {
+        for (HDC dc : dcs_) {
+            DeleteDC(dc);
+        }
+        for (HBITMAP bitmap : bitmaps_) {
+            DeleteObject(bitmap);
+        }
+        for (const std::string& path : files_) {
+            std::remove(path.c_str());
+        }
         for (auto it = surfaces_.rbegin(); it != surfaces_.rend(); ++it) {
             EXPECT_EQ(it->referencesLeft, it->surface->Release()) << "references left on a surface the test kept";
         }
@@ -140,13 +154,78 @@ protected:
         return surface;
     }
 
+    // The primary surface; given `back`, a flip chain whose back buffer (from GetAttachedSurface) goes there. Both are
+    // released when the test ends.
+    IDirectDrawSurface* Primary(IDirectDrawSurface** back = nullptr) {
+        DDSURFACEDESC desc{};
+        desc.dwSize = sizeof desc;
+        desc.dwFlags = DDSD_CAPS | (back ? DDSD_BACKBUFFERCOUNT : 0);
+        desc.dwBackBufferCount = back ? 1 : 0;
+        desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | (back ? DDSCAPS_FLIP | DDSCAPS_COMPLEX : 0);
+        IDirectDrawSurface* primary = nullptr;
+        EXPECT_EQ(DD_OK, ddraw_->CreateSurface(&desc, &primary, nullptr)) << "primary surface";
+        if (primary) {
+            Keep(primary);
+        }
+        if (primary && back) {
+            DDSCAPS caps{DDSCAPS_BACKBUFFER};
+            *back = nullptr;
+            EXPECT_EQ(DD_OK, primary->GetAttachedSurface(&caps, back));
+            if (*back) {
+                Keep(*back, 1);
+            }
+        }
+        return primary;
+    }
+
     // Releases `surface` when the test ends, expecting `referencesLeft` after it (a back buffer stays with its
     // flip chain until the primary goes).
     void Keep(IDirectDrawSurface* surface, ULONG referencesLeft = 0) { surfaces_.push_back({surface, referencesLeft}); }
 
+    // A file name in the working directory, named after the test and removed when it ends.
+    std::string FilePath(const std::string& name) {
+        const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        files_.push_back(std::string("tamberlyn_") + test->test_suite_name() + "_" + test->name() + "_" + name);
+        return files_.back();
+    }
+
+    std::string WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+        const std::string path = FilePath(name);
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        return path;
+    }
+
+    std::string WriteBmp(const std::string& name, const bmptest::BmpParts& parts) {
+        return WriteFile(name, bmptest::BuildBmp(parts));
+    }
+
+    // LoadImageA(NULL, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION), as the system loads images.
+    HBITMAP Load(const std::string& path) {
+        const auto bitmap = static_cast<HBITMAP>(
+            LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+        if (bitmap) {
+            bitmaps_.push_back(bitmap);
+        }
+        return bitmap;
+    }
+
+    HDC MemoryDC(HBITMAP selected = nullptr) {
+        const HDC dc = CreateCompatibleDC(nullptr);
+        EXPECT_NE(nullptr, dc) << "CreateCompatibleDC(NULL)";
+        dcs_.push_back(dc);
+        if (selected) {
+            EXPECT_NE(nullptr, SelectObject(dc, selected)) << "selecting a loaded bitmap";
+        }
+        return dc;
+    }
+
     IDirectDraw* ddraw_ = nullptr;
 
 private:
+    std::vector<HDC> dcs_;
+    std::vector<HBITMAP> bitmaps_;
+    std::vector<std::string> files_;
     struct KeptSurface {
         IDirectDrawSurface* surface;
         ULONG referencesLeft;

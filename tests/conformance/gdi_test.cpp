@@ -1,24 +1,18 @@
 // gdi_test.cpp -- GDI through its API: bitmaps loaded from BMP files, BitBlt and StretchBlt out of memory DCs,
-// Rectangle on bitmaps and surfaces, selecting and deleting objects.
-#include "bitmap_files.h"
-
-#include <algorithm>
+// Rectangle on bitmaps and surfaces. (Selecting objects back: the painter's unit test.)
+#include "api_helpers.h"
 
 namespace {
 
 using namespace apitest;
 using Rows = std::vector<std::vector<std::uint32_t>>;
 
-class GdiTest : public BitmapFileTest {
+class GdiTest : public ApiTest {
 protected:
     // A bottom-up 24-bit file of `rows` (0x00RRGGBB, top row first), loaded and selected into a memory DC.
-    HDC LoadedDC(const std::string& name, Rows rows) {
-        bmptest::BmpParts parts;
-        parts.width = int(rows[0].size());
-        parts.height = int(rows.size());
-        std::reverse(rows.begin(), rows.end());
-        parts.pixels = bmptest::PackRows(rows, 24);
-        const HBITMAP bitmap = Load(WriteBmp(name, parts));
+    HDC LoadedDC(const std::string& name, const Rows& rows) {
+        const auto value = [&](int x, int y) { return rows[std::size_t(y)][std::size_t(x)]; };
+        const HBITMAP bitmap = Load(WriteBmp(name, bmptest::Grid(24, value, int(rows[0].size()), int(rows.size()))));
         EXPECT_NE(nullptr, bitmap) << "loading " << name;
         return MemoryDC(bitmap);
     }
@@ -152,24 +146,6 @@ TEST_F(GdiTest, StretchBltFromLoadedBitmapIntoSurfaces) {
     }
 }
 
-// Shrinking in the default stretching mode ANDs the source pixels that fall on one destination pixel.
-TEST_F(GdiTest, StretchBltShrinkingCombinesPixelsWithAnd) {
-    const COLORREF colours[] = {RGB(255, 255, 0), RGB(0, 255, 255), RGB(255, 0, 255), RGB(255, 255, 255)};
-    Rows row(1);
-    for (const COLORREF colour : colours) {
-        row[0].push_back(FileValue(colour));
-    }
-    const HDC source = LoadedDC("shrink.bmp", row);
-    const HDC dest = WhiteBitmapDC(8);
-    EXPECT_TRUE(StretchBlt(dest, 0, 0, 2, 1, source, 0, 0, 4, 1, SRCCOPY));
-    EXPECT_EQ(RGB(0, 255, 0), GetPixel(dest, 0, 0)) << "pixels 0 and 1 ANDed";
-    EXPECT_EQ(RGB(255, 0, 255), GetPixel(dest, 1, 0)) << "pixels 2 and 3 ANDed";
-    EXPECT_EQ(RGB(255, 255, 255), GetPixel(dest, 2, 0)) << "outside the destination rectangle";
-    // Into a single pixel the last source pixel is left out of the group.
-    EXPECT_TRUE(StretchBlt(dest, 0, 1, 1, 1, source, 0, 0, 2, 1, SRCCOPY));
-    EXPECT_EQ(RGB(255, 255, 0), GetPixel(dest, 0, 1)) << "2 pixels into 1: pixel 0 alone";
-}
-
 // Rectangle on a bitmap and on a surface's DC: the brush inside `brush`, the pen over the rest of `pen` (half-open).
 TEST_F(GdiTest, RectanglePaintsPenBandsAndBrushNormalisedOrDegenerate) {
     const struct {
@@ -207,28 +183,6 @@ TEST_F(GdiTest, RectanglePaintsPenBandsAndBrushNormalisedOrDegenerate) {
         ExpectSurfacePixels(std::string(c.name) + " on a surface", surface, RECT{0, 0, 24, 24},
                             [&](int x, int y) { return FileValue(painted(x, y, RGB(0, 0, 0))); });
     }
-}
-
-TEST_F(GdiTest, SelectObjectReturnsDisplacedObjectAndDeleteObjectFreesBrush) {
-    const HDC dc = MemoryDC();
-    const HBRUSH first = CreateSolidBrush(RGB(1, 2, 3)), second = CreateSolidBrush(RGB(4, 5, 6));
-    const HPEN pen = CreatePen(PS_SOLID, 1, RGB(7, 8, 9));
-    EXPECT_EQ(GetStockObject(WHITE_BRUSH), SelectObject(dc, first)) << "a new DC holds WHITE_BRUSH";
-    EXPECT_EQ(HGDIOBJ(first), SelectObject(dc, second));
-    EXPECT_EQ(HGDIOBJ(second), SelectObject(dc, GetStockObject(WHITE_BRUSH)));
-    EXPECT_EQ(GetStockObject(BLACK_PEN), SelectObject(dc, pen)) << "a new DC holds BLACK_PEN";
-    EXPECT_EQ(HGDIOBJ(pen), SelectObject(dc, GetStockObject(BLACK_PEN)));
-    LOGBRUSH logBrush{};
-    EXPECT_EQ(int(sizeof logBrush), GetObjectA(first, sizeof logBrush, &logBrush));
-    EXPECT_EQ(RGB(1, 2, 3), logBrush.lbColor);
-    EXPECT_TRUE(DeleteObject(first));
-    EXPECT_EQ(0, GetObjectA(first, sizeof logBrush, &logBrush)) << "GetObjectA of a deleted brush";
-    EXPECT_TRUE(DeleteObject(second));
-    EXPECT_TRUE(DeleteObject(pen));
-    const HGDIOBJ black = GetStockObject(BLACK_BRUSH);
-    ASSERT_NE(nullptr, black);
-    EXPECT_EQ(int(sizeof logBrush), GetObjectA(black, sizeof logBrush, &logBrush));
-    EXPECT_EQ(RGB(0, 0, 0), logBrush.lbColor) << "BLACK_BRUSH";
 }
 
 }  // namespace

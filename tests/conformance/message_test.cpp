@@ -1,5 +1,5 @@
 // message_test.cpp -- the message queue and window procedures through the API: WM_QUIT's place in the queue and
-// under MessageBoxA, activation on ShowWindow, WM_CLOSE's default handling, dispatching and translating keys.
+// under MessageBoxA, activation on ShowWindow, WM_CLOSE's default handling. (Dispatching: the system tests.)
 #include "api_helpers.h"
 
 #include <algorithm>
@@ -8,15 +8,11 @@ namespace {
 
 using namespace apitest;
 
-// The recording procedure answers this message with kAnswer, so that DispatchMessageA's result can be checked.
-constexpr UINT kAnswerMessage = WM_USER + 100;
-constexpr LRESULT kAnswer = 0x1234;
-
 std::vector<MSG> recorded;
 
 LRESULT CALLBACK RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     recorded.push_back(MSG{hwnd, message, wParam, lParam, 0, POINT{}});
-    return message == kAnswerMessage ? kAnswer : DefWindowProcA(hwnd, message, wParam, lParam);
+    return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
 // Windows whose procedure records every message it is given.
@@ -38,68 +34,49 @@ int RecordedIndex(UINT message, WPARAM wParam = WPARAM(-1)) {
     return found == recorded.end() ? -1 : int(found - recorded.begin());
 }
 
-TEST_F(MessageTest, GetMessageReturnsQuitAfterEveryPostedMessage) {
+// "message wParam" of each message taken by `take` (GetMessageA or PeekMessageA) until it gives none or the quit.
+template <class Take>
+std::vector<std::string> Taken(Take take) {
+    std::vector<std::string> taken;
+    for (MSG msg{}; taken.size() < 10 && take(&msg); msg = MSG{}) {
+        taken.push_back(Hex(msg.message) + " " + std::to_string(msg.wParam));
+        if (msg.message == WM_QUIT) {
+            break;
+        }
+    }
+    return taken;
+}
+
+// WM_QUIT comes after every posted message, unless asked for alone; PM_NOREMOVE leaves it in the queue.
+TEST_F(MessageTest, QuitComesAfterThePostedMessages) {
     const HWND window = NewWindow();
+    const std::string quit = Hex(WM_QUIT) + " ", user = Hex(WM_USER) + " ";
     ASSERT_TRUE(PostMessageA(window, WM_USER, 1, 0));
     PostQuitMessage(5);
     ASSERT_TRUE(PostMessageA(window, WM_USER, 2, 0));
-    const struct {
-        BOOL result;
-        UINT message;
-        WPARAM wParam;
-    } expected[] = {{1, WM_USER, 1}, {1, WM_USER, 2}, {0, WM_QUIT, 5}};
-    for (int call = 0; call < 3; ++call) {
-        MSG msg{};
-        EXPECT_EQ(expected[call].result, GetMessageA(&msg, nullptr, 0, 0)) << "GetMessageA call " << call + 1;
-        EXPECT_EQ(expected[call].message, msg.message) << "GetMessageA call " << call + 1;
-        EXPECT_EQ(expected[call].wParam, msg.wParam) << "GetMessageA call " << call + 1;
-    }
-}
+    EXPECT_EQ(Taken([](MSG* msg) { return GetMessageA(msg, nullptr, 0, 0) > 0 || msg->message == WM_QUIT; }),
+              (std::vector<std::string>{user + "1", user + "2", quit + "5"}))
+        << "GetMessageA";
 
-TEST_F(MessageTest, PeekMessageNoRemoveKeepsQuitAndRemoveTakesIt) {
-    PostQuitMessage(7);
-    const struct {
-        UINT flags;
-        BOOL result;
-        const char* name;
-    } calls[] = {{PM_NOREMOVE, TRUE, "first PM_NOREMOVE"},
-                 {PM_NOREMOVE, TRUE, "second PM_NOREMOVE"},
-                 {PM_REMOVE, TRUE, "PM_REMOVE"},
-                 {PM_REMOVE, FALSE, "PM_REMOVE after the quit was taken"}};
-    for (const auto& call : calls) {
-        MSG msg{};
-        ASSERT_EQ(call.result, PeekMessageA(&msg, nullptr, 0, 0, call.flags)) << call.name;
-        if (call.result) {
-            EXPECT_EQ(UINT(WM_QUIT), msg.message) << call.name;
-            EXPECT_EQ(7u, msg.wParam) << call.name;
-        }
-    }
-}
-
-TEST_F(MessageTest, PeekMessageGivesPostedMessagesBeforeQuitUnlessFilteredToIt) {
-    const HWND window = NewWindow();
-    ASSERT_TRUE(PostMessageA(window, WM_USER, 1, 0));
-    PostQuitMessage(9);
+    ASSERT_TRUE(PostMessageA(window, WM_USER, 3, 0));
+    PostQuitMessage(6);
     MSG msg{};
-    ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "filtered to WM_QUIT";
-    EXPECT_EQ(UINT(WM_QUIT), msg.message);
-    EXPECT_EQ(9u, msg.wParam);
-    PostQuitMessage(10);
-    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) << "unfiltered";
-    EXPECT_EQ(UINT(WM_USER), msg.message) << "the posted message comes before the quit";
-    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) << "unfiltered, second";
-    EXPECT_EQ(UINT(WM_QUIT), msg.message);
-    EXPECT_EQ(10u, msg.wParam);
+    for (int peek = 0; peek < 2; ++peek) {
+        ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) << "filtered to WM_QUIT, kept";
+        EXPECT_EQ(Hex(msg.message) + " " + std::to_string(msg.wParam), quit + "6");
+    }
+    EXPECT_EQ(Taken([](MSG* m) { return PeekMessageA(m, nullptr, 0, 0, PM_REMOVE); }),
+              (std::vector<std::string>{user + "3", quit + "6"}))
+        << "PeekMessageA(PM_REMOVE)";
 }
 
 // The system reports a fatal error after its window has posted the quit: the box must not wait for the user.
 TEST_F(MessageTest, MessageBoxWithQuitPendingReturnsAtOnceAndLeavesTheQuit) {
     PostQuitMessage(11);
     EXPECT_EQ(IDOK, MessageBoxA(nullptr, "conformance test", nullptr, MB_ICONERROR)) << "MessageBoxA";
-    MSG msg{};
-    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) << "the quit should still be pending";
-    EXPECT_EQ(UINT(WM_QUIT), msg.message);
-    EXPECT_EQ(11u, msg.wParam);
+    EXPECT_EQ(Taken([](MSG* m) { return PeekMessageA(m, nullptr, 0, 0, PM_REMOVE); }),
+              std::vector<std::string>{Hex(WM_QUIT) + " 11"})
+        << "the quit should still be pending";
 }
 
 TEST_F(MessageTest, ShowWindowActivatesTheProgramBeforeReturning) {
@@ -121,35 +98,6 @@ TEST_F(MessageTest, DefWindowProcCloseDestroysWindowWithoutQuitting) {
     EXPECT_FALSE(DestroyWindow(window)) << "the window should be gone already";
     MSG msg{};
     EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "WM_CLOSE must not post WM_QUIT";
-}
-
-TEST_F(MessageTest, DispatchMessageCallsTheWindowProcedure) {
-    const HWND window = NewWindow();
-    ASSERT_TRUE(PostMessageA(window, kAnswerMessage, 42, 43));
-    MSG msg{};
-    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
-    recorded.clear();
-    EXPECT_EQ(kAnswer, DispatchMessageA(&msg)) << "DispatchMessageA should return the procedure's answer";
-    ASSERT_EQ(1u, recorded.size());
-    EXPECT_EQ(window, recorded[0].hwnd);
-    EXPECT_EQ(kAnswerMessage, recorded[0].message);
-    EXPECT_EQ(42u, recorded[0].wParam);
-    EXPECT_EQ(43, recorded[0].lParam);
-}
-
-TEST_F(MessageTest, TranslateMessagePostsCharForKeyDown) {
-    const HWND window = NewWindow();
-    MSG key{};
-    key.hwnd = window;
-    key.message = WM_KEYDOWN;
-    key.wParam = 'A';
-    key.lParam = 0x001E0001;  // repeat 1, scan code of A
-    EXPECT_TRUE(TranslateMessage(&key));
-    MSG msg{};
-    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) << "nothing posted";
-    EXPECT_EQ(UINT(WM_CHAR), msg.message);
-    EXPECT_EQ(WPARAM('a'), msg.wParam);
-    EXPECT_EQ(window, msg.hwnd);
 }
 
 }  // namespace

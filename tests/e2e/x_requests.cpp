@@ -6,16 +6,6 @@
 
 namespace e2e {
 
-unsigned long RootWindowOf(const std::string& display) {
-    Display* connection = XOpenDisplay(display.c_str());
-    if (!connection) {
-        return 0;
-    }
-    const unsigned long root = DefaultRootWindow(connection);
-    XCloseDisplay(connection);
-    return root;
-}
-
 unsigned long WindowNamed(const std::string& display, const std::string& name) {
     Display* connection = XOpenDisplay(display.c_str());
     if (!connection) {

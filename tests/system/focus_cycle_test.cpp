@@ -5,8 +5,6 @@
 
 #include <windows.h>
 
-#include <SDL.h>
-
 #include <memory>
 
 namespace {
@@ -15,7 +13,7 @@ using systemtest::Trace;
 namespace fs = std::filesystem;
 
 constexpr int kCycles = 12;
-constexpr int kFramesPerCycle = 300;
+constexpr int kFramesPerCycle = 30;
 const std::string kFlip = "IDirectDrawSurface::Flip(surface1, NULL, 0x1) = ";
 const std::string kImageBlit = "IDirectDrawSurface::Blt(surface2, {21, 16, 619, 464}, surface3, ";
 const std::string kSurfaceLost = "0x887601c2";
@@ -26,23 +24,6 @@ int ShownBeforeDeactivation(int cycle) {
     return cycle * kFramesPerCycle - (cycle - 1);
 }
 
-// A captured frame's pixels as 0xRRGGBB.
-class Frame {
-public:
-    explicit Frame(const fs::path& file) : pixels_(nullptr, SDL_FreeSurface) {
-        SDL_Surface* loaded = SDL_LoadBMP(file.c_str());
-        pixels_.reset(loaded ? SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB888, 0) : nullptr);
-        SDL_FreeSurface(loaded);
-    }
-    bool Loaded() const { return pixels_ != nullptr; }
-    Uint32 At(int x, int y) const {
-        return static_cast<const Uint32*>(pixels_->pixels)[y * (pixels_->pitch / 4) + x] & 0xFFFFFF;
-    }
-
-private:
-    std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)> pixels_;
-};
-
 // What the run leaves behind, read once for all the tests below.
 struct CycledRun {
     int exitCode = -1;
@@ -52,8 +33,7 @@ struct CycledRun {
     fs::path folder;
 };
 
-// Deactivates and reactivates the program every kFramesPerCycle frames, capturing the first frame after each
-// return, then ends it with Escape.
+// Deactivates and reactivates the program every kFramesPerCycle frames, then ends it with Escape.
 CycledRun RunWithFocusCycles() {
     CycledRun run;
     run.folder = fs::path(testing::TempDir()) / ("tamberlyn-focus-" + std::to_string(getpid()));
@@ -62,17 +42,13 @@ CycledRun RunWithFocusCycles() {
     fs::current_path(run.folder);  // where the program finds intro.bmp
 
     std::string script;
-    std::string captured;
     for (int cycle = 1; cycle <= kCycles; ++cycle) {
         // The activation is due a frame later, so it comes while the program waits for messages.
         script += std::to_string(cycle * kFramesPerCycle) + ":deactivate," +
                   std::to_string(cycle * kFramesPerCycle + 1) + ":activate,";
-        captured += std::to_string(ShownBeforeDeactivation(cycle) + 1) + ",";
     }
     script += std::to_string(kCycles * kFramesPerCycle + 50) + ":key=ESCAPE";
     tamberlyn::ResetPlatform({{"TAMBERLYN_SCRIPT", script},
-                              {"TAMBERLYN_CAPTURE", captured},
-                              {"TAMBERLYN_CAPTURE_DIR", run.folder.string()},
                               {"TAMBERLYN_UNPACED", "1"},
                               // Frames shown at their own size: presenting them scaled to the dummy screen would
                               // only make the run slower.
@@ -119,32 +95,6 @@ TEST_F(FocusCycles, EveryReturnRestoresTheSurfacesAndReloadsTheImage) {
                           from));
         EXPECT_EQ(trace.Count("IDirectDrawSurface::Restore(surface1)", from, to), 1u);
         EXPECT_EQ(trace.Count(kFlip + kSurfaceLost, from, to), 1u);
-    }
-}
-
-TEST_F(FocusCycles, TheFirstFrameAfterEveryReturnShowsTheImage) {
-    const Frame intro(TAMBERLYN_INTRO_PATH);
-    ASSERT_TRUE(intro.Loaded());
-    for (int cycle = 1; cycle <= kCycles; ++cycle) {
-        char name[32];
-        std::snprintf(name, sizeof name, "frame-%04d.bmp", ShownBeforeDeactivation(cycle) + 1);
-        const Frame frame(run_->folder / name);
-        ASSERT_TRUE(frame.Loaded()) << "expected " << name << " captured";
-        SCOPED_TRACE(name);
-        const Uint32 flash = frame.At(5, 5);
-        EXPECT_TRUE(flash == 0 || flash == 0xFFFFFF) << "expected a black or white border, got " << std::hex << flash;
-        EXPECT_EQ(frame.At(634, 474), flash) << "expected one flash colour all round";
-        // Whatever the zoom, the image's centre lands on the screen's centre.
-        EXPECT_EQ(frame.At(320, 240), intro.At(320, 240))
-            << std::hex << "expected the image's centre 0x" << intro.At(320, 240) << ", got 0x" << frame.At(320, 240);
-        int imagePixels = 0, sampled = 0;
-        for (int y = 16; y < 464; y += 7) {
-            for (int x = 21; x < 619; x += 7, ++sampled) {
-                imagePixels += frame.At(x, y) != 0 && frame.At(x, y) != 0xFFFFFF;  // the image has neither colour
-            }
-        }
-        EXPECT_GT(imagePixels * 10, sampled * 9) << "expected the image over the clip rectangle, got it on "
-                                                 << imagePixels << " of " << sampled << " samples";
     }
 }
 

@@ -1,7 +1,6 @@
-// system_test.cpp -- whole runs of the program: start, frames, failures and exit, read from its relay trace.
-#include "program_run.h"
-
-#include <SDL.h>
+// system_test.cpp -- whole runs of the program: start, frames, failures and exit, read from its relay trace. (Focus
+// lost and regained: the focus-cycle test; closing the window and what the screen shows: the X tests.)
+#include "program.h"
 
 #include <cstdio>
 #include <map>
@@ -9,8 +8,8 @@
 
 namespace {
 
-using systemtest::ProgramRun;
-using systemtest::RunProgram;
+using namespace std::chrono_literals;
+using systemtest::Program;
 using systemtest::Trace;
 
 const std::size_t npos = Trace::npos;
@@ -22,12 +21,21 @@ const std::string kImageLoad = "LoadImageA(NULL, \"intro.bmp\", 0, 0, 0, 0x2010)
 const std::string kSurfaceLost = "0x887601c2";
 const std::string kQuitSeen = "GetMessageA({NULL, 0x12, 0x0, 0x0}, NULL, 0, 0) = 0";
 
-testing::AssertionResult Ended(const ProgramRun& run, int exitCode) {
-    if (run.exitCode != exitCode || run.trace.Find(kWinMain + std::to_string(exitCode)) == npos) {
+// A headless run to its end, or 20 s: SDL's dummy video driver, frames unpaced, the frame script `script`.
+std::unique_ptr<Program> RunHeadless(const std::string& script, std::vector<std::string> settings = {},
+                                     bool withImage = true) {
+    settings.insert(settings.begin(), {"SDL_VIDEODRIVER=dummy", "TAMBERLYN_UNPACED=1", "TAMBERLYN_SCRIPT=" + script});
+    auto program = std::make_unique<Program>(settings, std::vector<std::string>{}, withImage);
+    program->WaitForExit(20s);
+    return program;
+}
+
+testing::AssertionResult Ended(Program& run, int exitCode) {
+    if (run.WaitForExit(0s) != exitCode || run.ReadTrace().Find(kWinMain + std::to_string(exitCode)) == npos) {
         return testing::AssertionFailure()
                << "expected exit code " << exitCode << " after \"" << kWinMain << exitCode << "\", got exit code "
-               << run.exitCode << " (137: killed at the time limit); its output:\n"
-               << run.output;
+               << run.WaitForExit(0s) << " (-1: still running at the time limit); its output:\n"
+               << run.Output();
     }
     return testing::AssertionSuccess();
 }
@@ -38,46 +46,28 @@ double ZoomOfFrame(int frame) {
     return step <= 18 ? 10.0 - 0.5 * step : 1.0 + 0.5 * (step - 18);
 }
 
-// A BMP file's pixels, read through SDL; each as "0xrrggbb" for readable failures.
-class Picture {
-public:
-    explicit Picture(const systemtest::fs::path& file) : pixels_(nullptr, SDL_FreeSurface) {
-        SDL_Surface* loaded = SDL_LoadBMP(file.c_str());
-        pixels_.reset(loaded ? SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB888, 0) : nullptr);
-        SDL_FreeSurface(loaded);
-    }
-    bool Loaded() const { return pixels_ != nullptr; }
-    std::string At(int x, int y) const {
-        char text[16];
-        std::snprintf(text, sizeof text, "0x%06x",
-                      static_cast<const Uint32*>(pixels_->pixels)[y * (pixels_->pitch / 4) + x] & 0xFFFFFF);
-        return text;
-    }
-
-private:
-    std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)> pixels_;
-};
-
-// One ordinary run of 40 frames ended by Escape, with frames 1, 2 and 19 captured, on each host without a display:
-// SDL's dummy video driver and the null host. Its tests only read it.
+// One ordinary run of 40 frames ended by Escape, on each host without a display: SDL's dummy video driver and the
+// null host. Its tests only read it.
 class NormalRun : public testing::TestWithParam<const char*> {
 protected:
     void SetUp() override {
-        std::unique_ptr<ProgramRun>& run = runs_[GetParam()];
+        std::unique_ptr<Program>& run = runs_[GetParam()];
         if (!run) {
-            run = std::make_unique<ProgramRun>(
-                RunProgram("40:key=ESCAPE", std::string("TAMBERLYN_CAPTURE=1,2,19 ") + GetParam()));
+            run = RunHeadless("40:key=ESCAPE", {GetParam()});
+            traces_[GetParam()] = run->ReadTrace();
         }
         run_ = run.get();
         ASSERT_TRUE(Ended(*run_, 27));
     }
     static void TearDownTestSuite() { runs_.clear(); }
 
-    const Trace& trace() const { return run_->trace; }
-    const ProgramRun* run_ = nullptr;
-    static std::map<std::string, std::unique_ptr<ProgramRun>> runs_;
+    const Trace& trace() const { return traces_[GetParam()]; }
+    Program* run_ = nullptr;
+    static std::map<std::string, std::unique_ptr<Program>> runs_;
+    static std::map<std::string, Trace> traces_;
 };
-std::map<std::string, std::unique_ptr<ProgramRun>> NormalRun::runs_;
+std::map<std::string, std::unique_ptr<Program>> NormalRun::runs_;
+std::map<std::string, Trace> NormalRun::traces_;
 
 INSTANTIATE_TEST_SUITE_P(Hosts, NormalRun, testing::Values("TAMBERLYN_HEADLESS=", "TAMBERLYN_HEADLESS=1"),
                          [](const testing::TestParamInfo<const char*>& info) {
@@ -182,37 +172,10 @@ TEST_P(NormalRun, ZoomsTheImageFromTenToOneAndBack) {
     }
 }
 
-TEST_P(NormalRun, CapturedFramesShowTheFlashAndTheZoomedImage) {
-    const Picture image(TAMBERLYN_INTRO_PATH), first(run_->folder / "frame-0001.bmp"),
-        second(run_->folder / "frame-0002.bmp"), nineteenth(run_->folder / "frame-0019.bmp");
-    ASSERT_TRUE(image.Loaded() && first.Loaded() && second.Loaded() && nineteenth.Loaded())
-        << "expected intro.bmp and captures of frames 1, 2 and 19, got some missing";
-    EXPECT_EQ(first.At(5, 5), "0x000000") << "frame 1 border";
-    EXPECT_EQ(second.At(5, 5), "0xffffff") << "frame 2 border";
-    EXPECT_EQ(nineteenth.At(5, 5), "0x000000") << "frame 19 border";
-    for (const auto& [x, y] : {std::pair{320, 240}, {100, 100}, {600, 450}, {21, 16}}) {
-        EXPECT_EQ(nineteenth.At(x, y), image.At(x, y)) << "frame 19 (zoom 1) at (" << x << ", " << y << ")";
-    }
-    // Frame 1 shows image pixels 290..349 x 218..261 ten times as large: look at the middle of each one's block.
-    for (const auto& [x, y] : {std::pair{300, 230}, {320, 240}, {341, 255}}) {
-        const int shownX = 21 + static_cast<int>((x - 290 + 0.5) * 598 / 60);
-        const int shownY = 16 + static_cast<int>((y - 218 + 0.5) * 448 / 44);
-        EXPECT_EQ(first.At(shownX, shownY), image.At(x, y))
-            << "frame 1 at (" << shownX << ", " << shownY << ") should show image pixel (" << x << ", " << y << ")";
-    }
-}
-
-TEST(SetUp, DesktopDepthChoosesTheDisplayMode) {
-    const ProgramRun run = RunProgram("2:key=ESCAPE", "TAMBERLYN_DESKTOP_BPP=16");
-    ASSERT_TRUE(Ended(run, 27));
-    EXPECT_TRUE(run.trace.InOrder(
-        {"GetDeviceCaps(hdc1, 12) = 16", "IDirectDraw::SetDisplayMode(ddraw1, 640, 480, 16) = 0x0", kFlip + "0x0"}));
-}
-
 TEST(SetUp, RefusedDisplayModeShowsItsBoxReleasesDirectDrawAndEndsTheRun) {
-    const ProgramRun run = RunProgram("2:key=ESCAPE", "TAMBERLYN_FAIL=IDirectDraw::SetDisplayMode=0x80004001");
-    ASSERT_TRUE(Ended(run, 0));
-    const Trace& trace = run.trace;
+    const auto run = RunHeadless("2:key=ESCAPE", {"TAMBERLYN_FAIL=IDirectDraw::SetDisplayMode=0x80004001"});
+    ASSERT_TRUE(Ended(*run, 0));
+    const Trace trace = run->ReadTrace();
     EXPECT_TRUE(trace.InOrder({"IDirectDraw::SetDisplayMode(ddraw1, 640, 480, 32) = 0x80004001",
                                "MessageBoxA(NULL, \"Error Setting Display Mode\", NULL, 0x10) = 1",
                                "IDirectDraw::Release(ddraw1) = 0", kWinMain, "WSACleanup() = 0", "WSACleanup() = 0"}));
@@ -224,9 +187,9 @@ TEST(SetUp, RefusedDisplayModeShowsItsBoxReleasesDirectDrawAndEndsTheRun) {
 }
 
 TEST(WindowsSockets, RefusedStartQuitsBeforeTheFirstFrame) {
-    const ProgramRun run = RunProgram("2:key=ESCAPE", "TAMBERLYN_FAIL=WSAStartup=10091");
-    ASSERT_TRUE(Ended(run, 0));
-    const Trace& trace = run.trace;
+    const auto run = RunHeadless("2:key=ESCAPE", {"TAMBERLYN_FAIL=WSAStartup=10091"});
+    ASSERT_TRUE(Ended(*run, 0));
+    const Trace trace = run->ReadTrace();
     const std::vector<std::size_t> boxes =
         trace.FindAll("MessageBoxA(NULL, \"Error Couldnt Init Winsock!\", \"Aborting\", 0x40)");
     ASSERT_EQ(boxes.size(), 2u) << trace.Excerpt(0);
@@ -241,32 +204,10 @@ TEST(WindowsSockets, RefusedStartQuitsBeforeTheFirstFrame) {
     EXPECT_EQ(trace.Count("IDirectInputDevice::Unacquire("), 0u) << "no engine shutdown on a quit request";
 }
 
-TEST(FrameCycle, InactiveProgramDrawsNothingAndRestoresItsSurfacesAfter) {
-    // Activation posts no message; Space wakes the wait and must change nothing else.
-    const ProgramRun run = RunProgram("5:deactivate,6:activate,6:key=SPACE,20:key=ESCAPE");
-    ASSERT_TRUE(Ended(run, 27));
-    const Trace& trace = run.trace;
-    const std::size_t deactivated = trace.Find("DefWindowProcA(hwnd1, 0x6, 0x0,");
-    const std::size_t woken = trace.Find("WaitMessage() = 1", deactivated);
-    ASSERT_NE(woken, npos) << "expected the deactivated program to wait, got:\n" << trace.Excerpt(deactivated);
-    EXPECT_EQ(trace.Count("IDirectDrawSurface::", deactivated, woken), 0u) << "drew while inactive:\n"
-                                                                           << trace.Excerpt(deactivated);
-    EXPECT_EQ(trace.Count(kFlip, 0, deactivated), 5u);
-    EXPECT_NE(trace.Find("DispatchMessageA({hwnd1, 0x100, 0x20,", woken), npos) << "Space was not delivered";
-    EXPECT_EQ(trace.Count(kFlip), 20u) << "expected frames to resume until Escape at the 20th flip";
-    EXPECT_EQ(trace.Count(kFlip + kSurfaceLost), 1u) << "the first flip back finds the primary lost";
-    // The surfaces come back lost: the image reloads after its failed blit, and the primary is restored once.
-    EXPECT_TRUE(trace.InOrder(
-        {kImageBlit + "* = " + kSurfaceLost, kImageLoad + "bitmap", "IDirectDrawSurface::Restore(surface3) = 0x0",
-         kFlip + kSurfaceLost, "IDirectDrawSurface::Restore(surface1) = 0x0", kImageBlit + "* = 0x0", kFlip + "0x0"},
-        woken));
-    EXPECT_EQ(trace.Count("IDirectDrawSurface::Restore(surface1)"), 1u);
-}
-
 TEST(FrameCycle, FailedFlipRestoresThePrimaryOnceAndTheNextFrameIsWhole) {
-    const ProgramRun run = RunProgram("5:key=ESCAPE", "TAMBERLYN_FAIL=IDirectDrawSurface::Flip@3=0x887601c2");
-    ASSERT_TRUE(Ended(run, 27));
-    const Trace& trace = run.trace;
+    const auto run = RunHeadless("5:key=ESCAPE", {"TAMBERLYN_FAIL=IDirectDrawSurface::Flip@3=0x887601c2"});
+    ASSERT_TRUE(Ended(*run, 27));
+    const Trace trace = run->ReadTrace();
     const std::vector<std::size_t> flips = trace.FindAll(kFlip);
     ASSERT_EQ(flips.size(), 5u) << "expected Escape after five flips, the failed one among them";
     EXPECT_EQ(trace.calls[flips[2]], kFlip + kSurfaceLost);
@@ -281,25 +222,12 @@ TEST(FrameCycle, FailedFlipRestoresThePrimaryOnceAndTheNextFrameIsWhole) {
     EXPECT_EQ(trace.calls[flips[3]], kFlip + "0x0");
 }
 
-TEST(FrameCycle, ClosingTheWindowQuitsWithoutShuttingTheEngineDown) {
-    const ProgramRun run = RunProgram("10:close,20:key=ESCAPE");
-    ASSERT_TRUE(Ended(run, 0));
-    const Trace& trace = run.trace;
-    const std::size_t quit = trace.Find("PostQuitMessage(0)");
-    ASSERT_NE(quit, npos) << "expected WM_DESTROY to post a quit request, got none";
-    EXPECT_GE(trace.Depth(quit), 2u) << "expected it from the window procedure, got " << trace.raw[quit];
-    EXPECT_EQ(trace.Count("DefWindowProcA(hwnd1, 0x2,"), 0u) << "WM_DESTROY is the program's to handle";
-    EXPECT_TRUE(trace.InOrder({"DispatchMessageA({hwnd1, 0x10,", kQuitSeen, kWinMain + "0"}, quit));
-    EXPECT_EQ(trace.Count(kFlip), 10u);
-    EXPECT_EQ(trace.Count("IDirectInputDevice::Unacquire("), 0u);
-}
-
 TEST(FrameCycle, MissingImageLeavesTheFlashAloneAndIsSaidOnce) {
-    const ProgramRun run = RunProgram("6:key=ESCAPE", "", false);
-    ASSERT_TRUE(Ended(run, 27));
-    EXPECT_EQ(run.output,
-              "tamberlyn: cannot load " + (run.folder / "intro.bmp").string() + ": No such file or directory\n");
-    const Trace& trace = run.trace;
+    const auto run = RunHeadless("6:key=ESCAPE", {}, false);
+    ASSERT_TRUE(Ended(*run, 27));
+    EXPECT_EQ(run->Output(),
+              "tamberlyn: cannot load " + (run->Folder() / "intro.bmp").string() + ": No such file or directory\n");
+    const Trace trace = run->ReadTrace();
     EXPECT_NE(trace.Find(kImageLoad + "NULL"), npos);
     EXPECT_EQ(trace.Count("LoadImageA("), 1u) << "no reload of an image that never loaded";
     EXPECT_EQ(trace.Count("*surface3"), 0u) << "expected no image surface and no blit from one";
@@ -309,20 +237,20 @@ TEST(FrameCycle, MissingImageLeavesTheFlashAloneAndIsSaidOnce) {
 }
 
 TEST(Settings, ASettingThatCannotBeReadEndsTheRunBeforeItStarts) {
-    const ProgramRun run = RunProgram("2:key=ESCAPE", "TAMBERLYN_WINDOW=fullscreen");
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_EQ(run.output,
+    const auto run = RunHeadless("2:key=ESCAPE", {"TAMBERLYN_WINDOW=fullscreen"});
+    EXPECT_EQ(run->WaitForExit(0s), 2);
+    EXPECT_EQ(run->Output(),
               "tamberlyn: TAMBERLYN_WINDOW=fullscreen: expected desktop, window or mode\n"
               "tamberlyn: see tamberlyn --help\n");
-    EXPECT_TRUE(run.trace.raw.empty()) << "expected no platform call, got " << run.trace.raw.front();
+    EXPECT_TRUE(run->ReadTrace().raw.empty()) << "expected no platform call";
 }
 
 TEST(Settings, AFailpointThatNeverFiresIsReportedOnStandardErrorAndInTheTrace) {
-    const ProgramRun run = RunProgram("2:key=ESCAPE", "TAMBERLYN_FAIL=LoadImage=0");
-    ASSERT_TRUE(Ended(run, 27));
+    const auto run = RunHeadless("2:key=ESCAPE", {"TAMBERLYN_FAIL=LoadImage=0"});
+    ASSERT_TRUE(Ended(*run, 27));
     const std::string warning = "tamberlyn: failpoint LoadImage never fired: no call of that name was made";
-    EXPECT_NE(run.output.find(warning + "\n"), std::string::npos) << "standard error: " << run.output;
-    EXPECT_EQ(run.trace.raw.back(), "# " + warning) << "expected the warning last in the trace";
+    EXPECT_NE(run->Output().find(warning + "\n"), std::string::npos) << "standard error: " << run->Output();
+    EXPECT_EQ(run->ReadTrace().raw.back(), "# " + warning) << "expected the warning last in the trace";
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// bitmap_surface_test.cpp -- the bitmap utilities: reload and stretch failures, GDI clean-up, stretched pixels.
+// bitmap_surface_test.cpp -- the bitmap utilities' failures: their debugger lines, nothing copied, GDI cleaned up.
 #include "unit_support.h"
 
 #include "graphics/bitmap_surface.h"
@@ -10,11 +10,6 @@ using namespace unit;
 // Blocks of 10 x 10 pixels, each of its own colour, none black.
 std::uint32_t BlockColour(int x, int y) {
     return static_cast<std::uint32_t>((x / 10 * 20 + 10) << 16 | (y / 10 * 40 + 10) << 8 | 0x55);
-}
-
-HBITMAP LoadBlocks() {
-    return static_cast<HBITMAP>(LoadImageA(nullptr, WriteBmp(100, 50, BlockColour).c_str(), IMAGE_BITMAP, 0, 0,
-                                           LR_LOADFROMFILE | LR_CREATEDIBSECTION));
 }
 
 using BitmapSurface = EngineTest;
@@ -37,11 +32,14 @@ TEST_F(BitmapSurface, FailuresWriteTheirDebuggerLineAndLeaveNoBitmap) {
         << "one trace line per call, its text written as a C string";
     EXPECT_EQ(LiveGdiObjects().bitmaps, bitmaps) << "the loaded bitmap must be deleted";
 
-    // No memory context: nothing is copied, and the reload says so.
+    // No memory context: nothing is copied, no context stays alive, and the reload says so.
     surface = CreateOffscreenSurface(engine.drawDevice.ddraw, 8, 8);
+    const int dcs = LiveGdiObjects().dcs;
     SetFailpoint("CreateCompatibleDC", 0);
     EXPECT_EQ(ReloadBitmapIntoSurface(surface, WriteBmp(100, 50, BlockColour).c_str()), E_FAIL);
     EXPECT_EQ(TakeDebugOutput(), "createcompatible dc failed\nddcopybitmap failed\n");
+    EXPECT_EQ(LiveGdiObjects().dcs, dcs);
+    apitest::ExpectSurfacePixels("the new surface", surface, RECT{0, 0, 8, 8}, [](int, int) { return 0u; });
     ClearFailpoints();
     surface->Release();
 
@@ -52,61 +50,6 @@ TEST_F(BitmapSurface, FailuresWriteTheirDebuggerLineAndLeaveNoBitmap) {
     EXPECT_EQ(LiveGdiObjects().bitmaps, bitmaps);
     EXPECT_EQ(g_lastBitmapWidth, 100);
     EXPECT_EQ(g_lastBitmapHeight, 50);
-}
-
-// A step that fails inside the stretch: nothing is copied and no context stays alive.
-struct StretchFailure {
-    const char* call;
-    HRESULT failWith;
-    const char* debugOutput;
-    HRESULT result;
-};
-
-class BitmapStretchFailure : public BitmapSurface, public ::testing::WithParamInterface<StretchFailure> {};
-
-TEST_P(BitmapStretchFailure, CopiesNothingAndLeavesNoContext) {
-    SCOPED_TRACE(GetParam().call);
-    IDirectDrawSurface* surface = CreateOffscreenSurface(engine.drawDevice.ddraw, 20, 20);
-    HBITMAP bitmap = LoadBlocks();
-    const int dcs = LiveGdiObjects().dcs;
-    SetFailpoint(GetParam().call, GetParam().failWith);
-    EXPECT_EQ(StretchBitmapIntoSurface(surface, bitmap, 0, 0, 0, 0), GetParam().result);
-    EXPECT_EQ(TakeDebugOutput(), GetParam().debugOutput);
-    EXPECT_EQ(LiveGdiObjects().dcs, dcs);
-    EXPECT_EQ(PixelAt(surface, 10, 10), 0u) << "expected the new surface still black";
-    DeleteObject(bitmap);
-    surface->Release();
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Steps, BitmapStretchFailure,
-    ::testing::Values(StretchFailure{"CreateCompatibleDC", 0, "createcompatible dc failed\n", E_FAIL},
-                      StretchFailure{"GetObjectA", 0, "", E_FAIL},
-                      StretchFailure{"IDirectDrawSurface::GetSurfaceDesc", DDERR_GENERIC, "", E_FAIL}));
-
-TEST_F(BitmapSurface, SourcePieceCoversTheWholeSurface) {
-    IDirectDrawSurface* surface = CreateOffscreenSurface(engine.drawDevice.ddraw, 200, 200);
-    HBITMAP bitmap = LoadBlocks();
-    ASSERT_EQ(StretchBitmapIntoSurface(surface, bitmap, 10, 10, 20, 20), DD_OK);
-    // Each 10 x 10 block of the piece (10, 10)-(30, 30) becomes a 100 x 100 quarter of the surface.
-    for (int y : {0, 99, 100, 199}) {
-        for (int x : {0, 99, 100, 199}) {
-            EXPECT_EQ(PixelAt(surface, x, y), BlockColour(10 + x / 10, 10 + y / 10)) << "at " << x << ", " << y;
-        }
-    }
-    DeleteObject(bitmap);
-    surface->Release();
-}
-
-// A program that writes a debugger line every frame: the text kept for tests stays bounded, newest last.
-TEST_F(PlatformTest, DebuggerTextKeptStaysBounded) {
-    for (int line = 0; line < 3500; ++line) {  // 70,000 bytes
-        OutputDebugStringA("ddcopybitmap failed\n");
-    }
-    OutputDebugStringA("last\n");
-    const std::string kept = TakeDebugOutput();
-    EXPECT_LE(kept.size(), 64u * 1024u);
-    EXPECT_EQ(kept.substr(kept.size() - 25), "ddcopybitmap failed\nlast\n");
 }
 
 }  // namespace

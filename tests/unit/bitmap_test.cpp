@@ -40,22 +40,6 @@ TEST_F(BitmapDraw, BlitsTheClippedRectangles) {
     }
 }
 
-TEST_F(BitmapDraw, NothingToDrawMakesNoPlatformCall) {
-    // Wholly left of the clip rectangle, then empty and negative sizes: x, y, w, h.
-    const int destinations[][4] = {
-        {0, 16, 20, 10}, {100, 100, 0, 10}, {100, 100, 10, 0}, {100, 100, -5, 10}, {100, 100, 10, -5}};
-    Bitmap loaded, unbound, failed;
-    ASSERT_TRUE(loaded.Load(WriteBmp(7, 7, kGrey).c_str(), &engine.drawDevice));
-    EXPECT_FALSE(failed.Load(WriteFile({'B', 'M'}).c_str(), &engine.drawDevice));
-    StartTraceCapture();
-    for (const auto& d : destinations) {
-        loaded.Draw(d[0], d[1], d[2], d[3], kClip);
-    }
-    unbound.Draw(0, 0, 640, 480, kClip);
-    failed.Draw(0, 0, 640, 480, kClip);
-    EXPECT_EQ(TakeTrace(), std::vector<std::string>{}) << "expected no blit and no restore";
-}
-
 TEST_F(BitmapDraw, FailedBlitReloadsTheFileOncePerDraw) {
     const std::string file = WriteBmp(64, 48, kGrey);
     Bitmap bitmap;
@@ -88,25 +72,6 @@ TEST_F(BitmapLoad, SecondLoadReleasesTheFirstSurfaceAndTakesTheNewSize) {
     EXPECT_EQ(bitmap.height, 50);
     EXPECT_EQ(g_lastBitmapWidth, 100);
     EXPECT_EQ(g_lastBitmapHeight, 50);
-}
-
-TEST_F(BitmapLoad, FailuresKeepTheBindingAndTheName) {
-    const std::string undecodable = WriteFile({'n', 'o', 't', ' ', 'B', 'M', 'P'});
-    g_lastBitmapWidth = 11;
-    g_lastBitmapHeight = 12;
-    Bitmap bitmap, longName, unbound;
-    EXPECT_FALSE(bitmap.Load(undecodable.c_str(), &engine.drawDevice));
-    EXPECT_EQ(bitmap.surface, nullptr);
-    EXPECT_EQ(bitmap.drawDevice, &engine.drawDevice);
-    EXPECT_STREQ(bitmap.fileName, undecodable.c_str());
-    EXPECT_EQ(g_lastBitmapWidth, 11) << "an undecodable file must leave the size globals alone";
-    EXPECT_EQ(g_lastBitmapHeight, 12);
-
-    EXPECT_FALSE(longName.Load(std::string(50, 'n').c_str(), &engine.drawDevice)) << "a name too long for the field";
-    EXPECT_EQ(longName.drawDevice, &engine.drawDevice);
-
-    EXPECT_FALSE(unbound.LoadFile("intro.bmp"));
-    EXPECT_STREQ(unbound.fileName, "intro.bmp");
 }
 
 }  // namespace

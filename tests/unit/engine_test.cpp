@@ -1,18 +1,32 @@
 // engine_test.cpp -- Engine::Init: display set-up failures, optional sound and keyboard, colour depths.
 #include "unit_support.h"
 
+#include <cctype>
+
 #include <set>
 
 namespace {
 
 using namespace unit;
 
+// A case's readable name, for ctest -N: its `name`, every character a test name cannot hold turned into '_'.
+struct ByName {
+    template <class Case>
+    std::string operator()(const testing::TestParamInfo<Case>& info) const {
+        std::string name = info.param.name;
+        std::replace_if(
+            name.begin(), name.end(), [](unsigned char c) { return !std::isalnum(c); }, '_');
+        return name;
+    }
+};
+
 struct SetupFailure {
-    const char* call;
+    const char* name;  // the call that fails
     HRESULT result;
     const char* text;     // null: no box
     const char* caption;  // null: the box has no caption
     const char* order;    // of the box (B) and the DirectDraw object's release (R)
+    friend std::ostream& operator<<(std::ostream& out, const SetupFailure& failure) { return out << failure.name; }
 };
 
 const char kSurfacesText[] = "Couldnt Set Surfaces! Fatal Error! DirectX is jacked Man";
@@ -30,9 +44,8 @@ class EngineSetupFailure : public PlatformTest, public ::testing::WithParamInter
 
 TEST_P(EngineSetupFailure, ShowsOneBoxAndReleasesEachObjectOnce) {
     const SetupFailure& failure = GetParam();
-    SCOPED_TRACE(failure.call);
     const int surfacesBefore = LiveSurfaces();
-    SetFailpoint(failure.call, failure.result);
+    SetFailpoint(failure.name, failure.result);
     StartTraceCapture();
     {
         Engine engine;  // its DrawDevice destructor must find nothing left to release
@@ -58,23 +71,21 @@ TEST_P(EngineSetupFailure, ShowsOneBoxAndReleasesEachObjectOnce) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(EachStep, EngineSetupFailure, ::testing::ValuesIn(kSetupFailures));
+INSTANTIATE_TEST_SUITE_P(EachStep, EngineSetupFailure, ::testing::ValuesIn(kSetupFailures), ByName());
 
 // A device that fails to appear, and how many objects of each kind Shutdown then releases.
 struct OptionalDevice {
-    const char* call;  // empty: nothing fails
+    const char* name;  // the call that fails
     HRESULT result;
     std::size_t soundReleases, inputReleases, keyboardReleases;
+    friend std::ostream& operator<<(std::ostream& out, const OptionalDevice& device) { return out << device.name; }
 };
 
 class EngineOptionalDevice : public PlatformTest, public ::testing::WithParamInterface<OptionalDevice> {};
 
 TEST_P(EngineOptionalDevice, InitSucceedsAndShutdownReleasesOnlyWhatExists) {
     const OptionalDevice& device = GetParam();
-    SCOPED_TRACE(device.call);
-    if (*device.call) {
-        SetFailpoint(device.call, device.result);
-    }
+    SetFailpoint(device.name, device.result);
     Engine engine;
     ASSERT_TRUE(InitEngine(engine));
     StartTraceCapture();
@@ -86,25 +97,28 @@ TEST_P(EngineOptionalDevice, InitSucceedsAndShutdownReleasesOnlyWhatExists) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Devices, EngineOptionalDevice,
-                         ::testing::Values(OptionalDevice{"", DD_OK, 1, 1, 1},
-                                           OptionalDevice{"DirectSoundCreate", DSERR_NODRIVER, 0, 1, 1},
+                         ::testing::Values(OptionalDevice{"DirectSoundCreate", DSERR_NODRIVER, 0, 1, 1},
                                            OptionalDevice{"DirectInputCreateA", E_FAIL, 1, 0, 0},
-                                           OptionalDevice{"IDirectInput::CreateDevice", E_FAIL, 1, 1, 0}));
+                                           OptionalDevice{"IDirectInput::CreateDevice", E_FAIL, 1, 1, 0}),
+                         ByName());
 
-// Selector 4, the desktop's depth, is what the program uses: the whole-program tests cover it.
-class EngineDepth : public PlatformTest, public ::testing::WithParamInterface<DWORD> {};
-
-TEST_P(EngineDepth, SelectorChoosesTheModesBitsPerPixel) {
-    const int depths[] = {8, 16, 24, 32};
-    StartTraceCapture();
-    Engine engine;
-    ASSERT_TRUE(InitEngine(engine, GetParam()));
-    engine.Shutdown();
-    const std::string expected = "IDirectDraw::SetDisplayMode(" + NameOf(engine.drawDevice.ddraw) + ", 640, 480, " +
-                                 std::to_string(depths[GetParam()]) + ") = 0x0";
-    EXPECT_EQ(Calls(TakeTrace(), "IDirectDraw::SetDisplayMode"), std::vector<std::string>{expected});
+TEST_F(PlatformTest, EngineDepthSelectorChoosesTheModesBitsPerPixel) {
+    const struct {
+        DWORD selector;
+        const char* desktopBitsPerPixel;
+        int bitsPerPixel;
+    } cases[] = {{0, "32", 8}, {1, "32", 16}, {2, "32", 24}, {3, "32", 32}, {4, "16", 16}, {4, "32", 32}};
+    for (const auto& c : cases) {
+        ResetPlatform({{"TAMBERLYN_DESKTOP_BPP", c.desktopBitsPerPixel}});
+        StartTraceCapture();
+        Engine engine;
+        ASSERT_TRUE(InitEngine(engine, c.selector));
+        engine.Shutdown();
+        const std::string expected = "IDirectDraw::SetDisplayMode(" + NameOf(engine.drawDevice.ddraw) + ", 640, 480, " +
+                                     std::to_string(c.bitsPerPixel) + ") = 0x0";
+        EXPECT_EQ(Calls(TakeTrace(), "IDirectDraw::SetDisplayMode"), std::vector<std::string>{expected})
+            << "selector " << c.selector << " on a " << c.desktopBitsPerPixel << "-bit desktop";
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Selectors, EngineDepth, ::testing::Range(DWORD(0), DWORD(4)));
 
 }  // namespace

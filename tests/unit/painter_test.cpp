@@ -1,7 +1,5 @@
-// painter_test.cpp -- ShapePainter::FillRect's pixels and GDI clean-up, and the fonts of FontPair::Create.
+// painter_test.cpp -- ShapePainter::FillRect's pixels and GDI clean-up. (FontPair's fonts: the system tests' set-up.)
 #include "unit_support.h"
-
-#include "graphics/font_pair.h"
 
 namespace {
 
@@ -11,14 +9,12 @@ using ShapePainterTest = EngineTest;
 
 TEST_F(ShapePainterTest, OutlineIsTwoWideInThePenColour) {
     engine.painter.FillRect(10, 10, 30, 30, RGB(255, 0, 0), RGB(0, 0, 255));
-    // Across the middle row and down the middle column: background, pen l-1 and l, fill, pen r-2 and r-1.
-    const std::uint32_t fill = 0xFF0000, pen = 0x0000FF;
-    const std::pair<int, std::uint32_t> expected[] = {{8, 0},     {9, pen},  {10, pen}, {11, fill},
-                                                      {27, fill}, {28, pen}, {29, pen}, {30, 0}};
-    for (const auto& [at, colour] : expected) {
-        EXPECT_EQ(PixelAt(engine.drawDevice.backBuffer, at, 20), colour) << "column " << at;
-        EXPECT_EQ(PixelAt(engine.drawDevice.backBuffer, 20, at), colour) << "row " << at;
-    }
+    // The pen covers l-1 and l, r-2 and r-1 (and the same down); the fill lies inside.
+    apitest::ExpectSurfacePixels("10, 10, 30, 30", engine.drawDevice.backBuffer, RECT{0, 0, 40, 40}, [](int x, int y) {
+        return apitest::Holds(RECT{11, 11, 28, 28}, x, y) ? 0xFF0000u
+               : apitest::Holds(RECT{9, 9, 30, 30}, x, y) ? 0xFFu
+                                                          : 0u;
+    });
 }
 
 TEST_F(ShapePainterTest, GivesTheContextBackWithItsOwnObjectsSelectedOrDoesNoGdiWork) {
@@ -45,44 +41,6 @@ TEST_F(ShapePainterTest, GivesTheContextBackWithItsOwnObjectsSelectedOrDoesNoGdi
     StartTraceCapture();
     engine.painter.FillRect(0, 0, 640, 480, 0, 0);
     EXPECT_EQ(TakeTrace().size(), 1u) << "expected the refused GetDC alone, without GDI work";
-}
-
-TEST_F(ShapePainterTest, ThousandRectanglesLeaveNoGdiObjectBehind) {
-    const GdiCounts before = LiveGdiObjects();
-    for (int frame = 0; frame < 1000; ++frame) {
-        engine.painter.FillRect(0, 0, 640, 480, frame & 1 ? 0xFFFFFF : 0, frame & 1 ? 0xFFFFFF : 0);
-    }
-    const GdiCounts after = LiveGdiObjects();
-    EXPECT_EQ(after.brushes, before.brushes);
-    EXPECT_EQ(after.pens, before.pens);
-    EXPECT_EQ(after.dcs, before.dcs);
-}
-
-using FontPairTest = PlatformTest;
-
-TEST_F(FontPairTest, CreatesPlainAndUnderlinedArialAndSetsItsValuesEvenWhenRefused) {
-    DrawDevice device;
-    FontPair fonts;
-    StartTraceCapture();
-    fonts.Create(&device);
-    // Height 13, weight 400, not italic, underlined or not, ANSI characters, not antialiased (3), variable pitch (2).
-    const std::string height = "CreateFontA(13, 0, 0, 0, 400, 0, ", face = ", 0, 0, 0, 0, 3, 2, \"Arial\") = ";
-    EXPECT_EQ(Calls(TakeTrace(), "CreateFontA"),
-              (std::vector<std::string>{height + "0" + face + NameOf(fonts.plainFont),
-                                        height + "1" + face + NameOf(fonts.underlinedFont)}));
-    EXPECT_EQ(fonts.drawDevice, &device);
-    EXPECT_EQ(fonts.flag, 1);
-    EXPECT_EQ(fonts.value, 255);
-    DeleteObject(fonts.plainFont);
-    DeleteObject(fonts.underlinedFont);
-
-    SetFailpoint("CreateFontA", 0);
-    FontPair refused;
-    refused.Create(nullptr);
-    EXPECT_EQ(refused.plainFont, nullptr);
-    EXPECT_EQ(refused.underlinedFont, nullptr);
-    EXPECT_EQ(refused.flag, 1) << "set whether or not the fonts appear";
-    EXPECT_EQ(refused.value, 255);
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "bmp_builder.h"
+#include "api_helpers.h"
 #include "diagnostics.h"
 #include "engine/engine.h"
 
@@ -69,34 +69,8 @@ inline std::string WriteFile(const std::vector<std::uint8_t>& bytes) {
 }
 
 // Writes a 24-bit BMP; colourAt(x, y) gives 0x00RRGGBB with y counted from the top.
-template <class ColourAt>
-std::string WriteBmp(int width, int height, ColourAt colourAt) {
-    std::vector<std::vector<std::uint32_t>> rows;
-    for (int y = height - 1; y >= 0; --y) {  // the file stores the bottom row first
-        rows.emplace_back();
-        for (int x = 0; x < width; ++x) {
-            rows.back().push_back(colourAt(x, y));
-        }
-    }
-    bmptest::BmpParts parts;
-    parts.width = width;
-    parts.height = height;
-    parts.pixels = bmptest::PackRows(rows, 24);
-    return WriteFile(bmptest::BuildBmp(parts));
-}
-
-// One pixel of a 32-bit surface as 0x00RRGGBB, read through Lock.
-inline std::uint32_t PixelAt(IDirectDrawSurface* surface, int x, int y) {
-    DDSURFACEDESC desc = {};
-    desc.dwSize = sizeof desc;
-    RECT pixel = {x, y, x + 1, y + 1};
-    if (surface->Lock(&pixel, &desc, DDLOCK_WAIT, nullptr) != DD_OK) {
-        ADD_FAILURE() << "expected the surface to lock, got a failure";
-        return 0xFFFFFFFF;
-    }
-    const std::uint32_t value = *static_cast<const std::uint32_t*>(desc.lpSurface) & 0x00FFFFFF;
-    surface->Unlock(desc.lpSurface);
-    return value;
+inline std::string WriteBmp(int width, int height, const bmptest::ColourAt& colourAt) {
+    return WriteFile(bmptest::BuildBmp(bmptest::Grid(24, colourAt, width, height)));
 }
 
 }  // namespace unit

@@ -12,7 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 
 #include "app/globals.h"
 #include "app/intro.h"
@@ -37,12 +36,6 @@ void DispatchPendingMessages() {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-}
-
-std::string FrameFileName(int frame) {
-    char name[32];
-    std::snprintf(name, sizeof name, "frame-%04d.bmp", frame);
-    return name;
 }
 
 void DrawFrame() {
@@ -72,14 +65,15 @@ int DumpFrames(int frames) {
         DrawFrame();
         // Read from the front: Wine's Flip faults (third flip, processor renderer) once the back buffer has been
         // locked.
-        const std::optional<RgbImage> image = ReadSurface(g_engine.drawDevice.primary);
+        const std::optional<screen::Picture> image = ReadSurface(g_engine.drawDevice.primary);
         if (!image) {
-            std::fprintf(stderr, "frame_dump: frame %d: the front buffer could not be read\n", frame);
+            std::fprintf(stderr, "frame_dump: frame %d: the front buffer could not be read as 32-bit pixels\n", frame);
             return kReadbackFailed;
         }
-        if (!WriteBmp(FrameFileName(frame), *image)) {
-            std::fprintf(stderr, "frame_dump: frame %d: %s could not be written\n", frame,
-                         FrameFileName(frame).c_str());
+        char name[32];
+        std::snprintf(name, sizeof name, "frame-%04d.bmp", frame);
+        if (!screen::WriteBmp(name, *image)) {
+            std::fprintf(stderr, "frame_dump: frame %d: %s could not be written\n", frame, name);
             return kWriteFailed;
         }
     }

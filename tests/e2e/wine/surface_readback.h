@@ -1,4 +1,4 @@
-// surface_readback.h -- reads a DirectDraw surface's pixels back as an RGB picture.
+// surface_readback.h -- reads a DirectDraw surface's pixels back as a picture.
 #pragma once
 
 #include <windows.h>
@@ -6,8 +6,8 @@
 
 #include <optional>
 
-#include "rgb_image.h"
+#include "picture.h"
 
-// Locks the whole surface and converts each pixel through the surface's RGB masks (channels narrower than 8 bits are
-// widened by repeating their bits). Nothing if the surface cannot be locked or is not an RGB surface of 16 to 32 bits.
-std::optional<RgbImage> ReadSurface(IDirectDrawSurface* surface);
+// The pixels of a 32-bit surface with red, green and blue in the low three bytes (the intro's display at the
+// desktop's depth, under Wine and on our layer); nothing for a surface that cannot be locked or another format.
+std::optional<screen::Picture> ReadSurface(IDirectDrawSurface* surface);
