@@ -101,6 +101,10 @@ TEST(SettingsTest, EveryValueThatCannotBeReadIsRefusedNamingItsSourceAndTheChoic
          {{}, {{"TAMBERLYN_FAIL", "LoadImageA@4294967297=0"}}, {}},
          "TAMBERLYN_FAIL=LoadImageA@4294967297=0: \"LoadImageA@4294967297=0\" is not Name=value or Name@N=value "
          "(a call, a count from 1, a 64-bit value)"},
+        {"a failpoint value past 64 bits",
+         {{}, {{"TAMBERLYN_FAIL", "LoadImageA=99999999999999999999999"}}, {}},
+         "TAMBERLYN_FAIL=LoadImageA=99999999999999999999999: \"LoadImageA=99999999999999999999999\" is not Name=value "
+         "or Name@N=value (a call, a count from 1, a 64-bit value)"},
         {"a key with no name",
          {{}, {}, {"--screenshot-key=Banana"}},
          "--screenshot-key=Banana: expected a key name such as F12, F11 or Pause"},
