@@ -7,10 +7,9 @@ RUN_PACKAGES := build-essential cmake pkg-config libsdl2-dev libpixman-1-dev xvf
 # Everything else the tests, the benchmarks and the Windows build need: GoogleTest, Google Benchmark, MinGW-w64's
 # POSIX-threads compiler and, to run its programs, Wine's 32-bit half (an i386 package).
 TEST_PACKAGES := $(RUN_PACKAGES) googletest libgtest-dev libbenchmark-dev g++-mingw-w64-i686-posix wine wine32
-# The web build: Emscripten (and this machine's compiler, for the tool that draws intro.bmp) to build it, Chromium and
-# npm (for the tests' driver, playwright-core) to test it; npm only where there is none (a node from elsewhere may
-# bring its own, and conflict with Debian's).
-WEB_PACKAGES := build-essential cmake emscripten chromium $(if $(shell command -v npm),,npm)
+# The web build: Emscripten (and this machine's compiler, for the tool that draws intro.bmp) to build it, Chromium to
+# test it (driven from node, which Emscripten brings, through its DevTools protocol).
+WEB_PACKAGES := build-essential cmake emscripten chromium
 JOBS ?= 2
 
 # The preset folders (fixed by CMakePresets.json).
@@ -19,9 +18,8 @@ ASAN_DIR := build/asan
 WINDOWS_DIR := build/windows
 WEB_DIR := build/web
 
-# What the web build fetches and installs once: pixman's sources, and the browser tests' driver.
+# What the web build fetches once: pixman's sources.
 WEB_SOURCES_DIR := build/web-sources
-BROWSER_DRIVER_DIR := build/browser-driver
 
 # `make web-run` serves the page on 127.0.0.1 at this port.
 WEB_PORT ?= 8000
@@ -36,8 +34,7 @@ RUN_FRAMES_DIR ?= $(DEFAULT_DIR)/frames
 BENCH_ARGS ?=
 
 .DEFAULT_GOAL := build
-.PHONY: help deps run-deps web-deps build windows web web-run browser-driver run test bench bench-program bench-wine \
-        asan clean
+.PHONY: help deps run-deps web-deps build windows web web-run run test bench bench-program bench-wine asan clean
 
 help:
 	@echo "make [build]  install everything missing (make deps), build the default preset: program, tests, benchmarks"
@@ -104,12 +101,6 @@ web: web-deps
 web-run: web
 	node tools/web/serve.mjs $(WEB_DIR) $(WEB_PORT)
 
-# playwright-core as tests/browser's lockfile pins it; it never downloads a browser (the tests run Debian's Chromium).
-browser-driver: web-deps
-	mkdir -p $(BROWSER_DRIVER_DIR)
-	cp tests/browser/package.json tests/browser/package-lock.json $(BROWSER_DRIVER_DIR)/
-	cd $(BROWSER_DRIVER_DIR) && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error
-
 # The program alone (and intro.bmp): the tests and benchmarks are left out where their packages are missing.
 run: run-deps
 	cmake --preset default
@@ -123,7 +114,7 @@ test: build
 	ctest --preset default
 	$(MAKE) --no-print-directory windows
 	$(WITH_DISPLAY) ctest --preset windows
-	$(MAKE) --no-print-directory browser-driver web
+	$(MAKE) --no-print-directory web
 	ctest --preset web
 	$(MAKE) --no-print-directory asan
 	ctest --preset asan

@@ -3,7 +3,7 @@
 //
 //   node bench/web_frame_bench.mjs [--frames N] [--runs R] [--page WEB_BUILD]
 //
-// Run it after make test (or make build web browser-driver); WEB_BUILD defaults to build/web.
+// Run it after make test (or make build web); WEB_BUILD defaults to build/web.
 //
 // The page's frame: performance.now() at frame 1 and at frame N + 1, as the page records each frame it puts on the
 // canvas, over N. The native frame: the whole program run for 10N and for 20N frames (headless, and in a window of
@@ -26,10 +26,9 @@ for (let i = 2; i + 1 < process.argv.length; i += 2) {
 const program = path.join(root, 'build/default/tamberlyn');
 const intro = path.join(root, 'build/default/intro.bmp');
 const page = options.page;
-const driverDir = path.join(root, 'build/browser-driver/node_modules/playwright-core');
-for (const needed of [program, intro, path.join(page, 'tamberlyn.wasm'), driverDir]) {
+for (const needed of [program, intro, path.join(page, 'tamberlyn.wasm')]) {
   if (!fs.existsSync(needed)) {
-    console.error(`web_frame_bench: ${needed} is missing (make build web browser-driver)`);
+    console.error(`web_frame_bench: ${needed} is missing (make build web)`);
     process.exit(1);
   }
 }
@@ -62,12 +61,12 @@ function nativeFrame(environment) {
 
 async function pageRun() {
   const workdir = fs.mkdtempSync(path.join(os.tmpdir(), 'tamberlyn-bench-'));
-  const driver = await PageDriver.open({ page, driver: driverDir, workdir });
+  const driver = await PageDriver.open({ page, workdir });
   try {
     const last = options.frames + 1;
     await driver.start({ unpaced: '', script: `${last}:deactivate` });
     await driver.waitForFrames(last, 120000);
-    const times = await driver.page.evaluate(() => ({
+    const times = await driver.evaluate(() => ({
       frames: Module.page.frames, started: Module.page.startedAt, first: Module.page.firstFrameAt,
       last: Module.page.lastFrameAt,
     }));

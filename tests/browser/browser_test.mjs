@@ -1,7 +1,7 @@
 // browser_test.mjs -- the program in a web page, in headless Chromium: as a person sees and uses it, and frame by frame
 // against our native layer. Screenshots are judged by the native build's screen tools.
 //
-//   node browser_test.mjs CASE --page WEB_BUILD --native NATIVE_BUILD --driver NODE_MODULES_DIR --workdir DIR
+//   node browser_test.mjs CASE --page WEB_BUILD --native NATIVE_BUILD --workdir DIR
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
@@ -20,8 +20,8 @@ function check(ok, what) {
 async function watchAndEscape(driver, native, judgement, shots) {
   await driver.start();
   await driver.waitForFrames(10);
-  runTool(native.screenCheck, [judgement, ...await driver.screenshots(shots, { alternating: true })]);
-  await driver.page.keyboard.press('Escape');
+  await driver.judgeScreens(native.screenCheck, judgement, shots);
+  await driver.press('Escape');
   const code = await driver.exitCode();
   check(code === 27, `the page shows exit code ${code} after Escape, expected 27`);
 }
@@ -46,7 +46,7 @@ const cases = {
 
     await driver.setHidden(false);
     await driver.waitForFrames(stillHidden + 30);
-    runTool(native.screenCheck, ['intro', ...await driver.screenshots(8, { alternating: true })]);
+    await driver.judgeScreens(native.screenCheck, 'intro', 8);
     const afterShown = (await driver.programText('/trace.txt')).slice(traceWhileHidden.length);
     const calls = ['IDirectDrawSurface::Flip(surface1, NULL, 0x1) = 0x887601c2',
                    'IDirectDrawSurface::Restore(surface1) = 0x0', 'LoadImageA('];
@@ -54,13 +54,13 @@ const cases = {
       check(afterShown.includes(call), `after the page was shown again the trace has no "${call}"`);
     }
 
-    await driver.page.evaluate(() => window.dispatchEvent(new FocusEvent('blur')));
+    await driver.evaluate(() => window.dispatchEvent(new FocusEvent('blur')));
     const blurred = await driver.framesAfter(200);
     const stillBlurred = await driver.framesAfter(600);
     check(stillBlurred === blurred, `frames went on without the focus: ${blurred}, then ${stillBlurred}`);
-    await driver.page.evaluate(() => window.dispatchEvent(new FocusEvent('focus')));
+    await driver.evaluate(() => window.dispatchEvent(new FocusEvent('focus')));
     await driver.waitForFrames(stillBlurred + 30);
-    await driver.page.keyboard.press('Escape');
+    await driver.press('Escape');
     check(await driver.exitCode() === 27, 'Escape did not end the program with exit code 27');
   },
 
@@ -106,8 +106,8 @@ const cases = {
     const box = await driver.messageBox();
     check(box.caption === 'Error' && box.text === 'Error Setting Display Mode',
           `the box says ${JSON.stringify(box)}, expected the caption "Error" and "Error Setting Display Mode"`);
-    await driver.page.waitForTimeout(300);
-    check(await driver.page.isHidden('#ended'), 'the program ended before its message box was answered');
+    await driver.sleep(300);
+    check(await driver.isHidden('#ended'), 'the program ended before its message box was answered');
     await driver.answerMessageBox();
     const code = await driver.exitCode();
     check(code === 0, `the page shows exit code ${code} after the box, expected 0`);
@@ -123,7 +123,7 @@ const cases = {
             `the ${guard} box says ${JSON.stringify(box)}, expected "Aborting" and "Error Couldnt Init Winsock!"`);
       await driver.answerMessageBox();
     }
-    await driver.page.click('#start');
+    await driver.click('#start');
     const code = await driver.exitCode();
     check(code === 0, `the page shows exit code ${code}, expected 0`);
   },
@@ -134,9 +134,9 @@ function parseArguments(argv) {
   for (let i = 1; i + 1 < argv.length; i += 2) {
     options[argv[i].replace(/^--/, '')] = argv[i + 1];
   }
-  for (const key of ['page', 'native', 'driver', 'workdir']) {
+  for (const key of ['page', 'native', 'workdir']) {
     if (!options[key]) {
-      console.error('usage: node browser_test.mjs CASE --page DIR --native DIR --driver DIR --workdir DIR');
+      console.error('usage: node browser_test.mjs CASE --page DIR --native DIR --workdir DIR');
       process.exit(2);
     }
   }
@@ -161,7 +161,7 @@ for (const file of Object.values(native)) {
   }
 }
 const driver = await PageDriver.open({
-  page: options.page, driver: options.driver, workdir: options.workdir,
+  page: options.page, workdir: options.workdir,
   missing: options.case === 'intro_without_picture_only_flashes' ? ['intro.bmp'] : [],
 });
 let failed = false;
@@ -172,7 +172,7 @@ try {
   failed = true;
   console.log(`${options.case}: FAILED: ${error.message}`);
   console.log(`the page's console:\n  ${driver.console.slice(-20).join('\n  ')}`);
-  await driver.page.screenshot({ path: path.join(options.workdir, 'failure.png') }).catch(() => {});
+  await driver.screenshot(path.join(options.workdir, 'failure.png')).catch(() => {});
 } finally {
   await driver.close();
 }
