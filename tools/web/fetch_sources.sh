@@ -90,9 +90,9 @@ if ! has_deb_src; then
 fi
 
 # apt-get source takes no wildcard: the Debian revision of this upstream version, refreshing apt's lists if apt does
-# not know the source package yet.
+# not know the source package yet (apt-cache then fails, which is not an error here).
 debian_version() {
-    apt-cache showsrc "$package" 2>/dev/null |
+    { apt-cache showsrc "$package" 2>/dev/null || true; } |
         awk -v v="$version" '$1 == "Version:" && index($2, v) == 1 { print $2; exit }'
 }
 full=$(debian_version)
