@@ -10,6 +10,7 @@
 #include "diagnostics.h"
 #include "platform_state.h"
 #include "sdl_host.h"
+#include "sdl_picture_rect.h"
 
 #include <benchmark/benchmark.h>
 
@@ -156,6 +157,26 @@ void BM_Memset(benchmark::State& state) {
     }
 }
 
+// A memset of a buffer of the picture's size full screen (fitted to the desktop): the least that writing the
+// presented picture once can cost, the floor of a full-screen present, beside the back buffer's memset.
+void BM_MemsetFullScreenPicture(benchmark::State& state) {
+    if (!IntroAt(state, nullptr)) {
+        return;
+    }
+    SDL_DisplayMode desktop{};
+    if (SDL_GetDesktopDisplayMode(0, &desktop) != 0) {
+        state.SkipWithError("no desktop display mode");
+        return;
+    }
+    const SDL_Rect rect = plat::PictureRect(640, 480, desktop.w, desktop.h, plat::Scaling::Fit);
+    std::vector<std::uint32_t> picture(std::size_t(rect.w) * std::size_t(rect.h), 1);
+    for (auto _ : state) {
+        std::memset(picture.data(), 0, picture.size() * sizeof picture[0]);
+        benchmark::DoNotOptimize(picture.data());
+    }
+    state.SetLabel(std::to_string(rect.w) + "x" + std::to_string(rect.h));
+}
+
 // One step of the frame, or the whole frame, over and over, presented as the run's settings say (`presentation`
 // null) or in one given way.
 template <void (Intro::*kStep)()>
@@ -205,6 +226,9 @@ void RegisterBenchmarks() {
     };
     for (const int depth : {3, 1}) {
         benchmark::RegisterBenchmark("BM_Memset", BM_Memset)->Arg(depth)->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark("BM_MemsetFullScreenPicture", BM_MemsetFullScreenPicture)
+            ->Arg(depth)
+            ->Unit(benchmark::kMicrosecond);
         const std::pair<const char*, void (*)(benchmark::State&, const Presentation*)> benchmarks[] = {
             {"BM_Frame", BM_Step<&Intro::Frame>}, {"BM_Clear", BM_Step<&Intro::Clear>},
             {"BM_Flash", BM_Step<&Intro::Flash>}, {"BM_DrawImage", BM_Step<&Intro::DrawImage>},
