@@ -31,11 +31,11 @@ RelayState::~RelayState() {
     }
 }
 
-bool ParseFailpoints(const std::string& text, std::vector<FailpointSpec>* failpoints, std::string* why) {
+bool ParseFailpoints(const std::string& text, std::vector<FailpointRequest>* failpoints, std::string* why) {
     for (const std::string& entry : plat::Split(text, ',')) {
         const std::size_t equals = entry.rfind('=');
         const std::size_t at = entry.find('@');
-        FailpointSpec failpoint;
+        FailpointRequest failpoint;
         long long result = 0;
         long long onlyCall = 0;
         const bool read = equals != std::string::npos && equals > 0 &&
@@ -55,14 +55,14 @@ bool ParseFailpoints(const std::string& text, std::vector<FailpointSpec>* failpo
     return true;
 }
 
-void Start(RelayState& state, const std::string& tracePath, const std::vector<FailpointSpec>& failpoints) {
+void Start(RelayState& state, const std::string& tracePath, const std::vector<FailpointRequest>& failpoints) {
     if (!tracePath.empty()) {
         state.file = std::fopen(tracePath.c_str(), "w");
         if (!state.file) {
             plat::Warn("cannot write the trace to %s", tracePath.c_str());
         }
     }
-    for (const FailpointSpec& failpoint : failpoints) {
+    for (const FailpointRequest& failpoint : failpoints) {
         state.failpoints[failpoint.call] = Failpoint{failpoint.result, failpoint.onlyCall, 0, false};
     }
 }

@@ -11,14 +11,14 @@
 namespace relay {
 
 // A failpoint as a setting names it: "Name=value" or "Name@N=value".
-struct FailpointSpec {
+struct FailpointRequest {
     std::string call;
     std::int64_t result = 0;
     int onlyCall = 0;  // 0: every call
 };
 
 // Reads "Name=value[,Name@N=value]..." (values decimal or 0x hex); false, saying why, for anything else.
-bool ParseFailpoints(const std::string& text, std::vector<FailpointSpec>* failpoints, std::string* why);
+bool ParseFailpoints(const std::string& text, std::vector<FailpointRequest>* failpoints, std::string* why);
 
 struct Failpoint {
     std::int64_t result = 0;
@@ -48,7 +48,7 @@ struct RelayState {
 };
 
 // Opens the trace file and sets the failpoints the settings name.
-void Start(RelayState& state, const std::string& tracePath, const std::vector<FailpointSpec>& failpoints);
+void Start(RelayState& state, const std::string& tracePath, const std::vector<FailpointRequest>& failpoints);
 // Warns of each failpoint that never made a call fail: a name no call has (a typo) tests nothing.
 void ReportUnfiredFailpoints(const RelayState& state);
 

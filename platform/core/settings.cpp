@@ -13,10 +13,10 @@ extern char** environ;
 namespace plat {
 namespace {
 
-const SettingSpec* FindByKey(const std::string& key) {
-    for (const SettingSpec& spec : SettingSpecs()) {
-        if (spec.key == key) {
-            return &spec;
+const SettingDefinition* FindByKey(const std::string& key) {
+    for (const SettingDefinition& definition : SettingDefinitions()) {
+        if (definition.key == key) {
+            return &definition;
         }
     }
     return nullptr;
@@ -28,10 +28,12 @@ std::string Trimmed(const std::string& text) {
     return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
 }
 
-// Sets `spec` from `value`, or notes an error naming `source` (where the value was written).
-void Apply(const SettingSpec& spec, const std::string& value, const std::string& source, StartSettings& start) {
+// Sets the setting `definition` describes from `value`, or notes an error naming `source` (where the value was
+// written).
+void Apply(const SettingDefinition& definition, const std::string& value, const std::string& source,
+           StartSettings& start) {
     std::string why;
-    if (!spec.parse(value, start.settings, &why)) {
+    if (!definition.parse(value, start.settings, &why)) {
         start.errors.push_back(source + ": " + why);
     }
 }
@@ -54,8 +56,8 @@ void ReadFile(const std::string& fileName, StartSettings& start) {
         }
         const std::string key = Trimmed(line.substr(0, equals));
         const std::string value = Trimmed(line.substr(equals + 1));
-        if (const SettingSpec* spec = FindByKey(key)) {
-            Apply(*spec, value, where + ": " + key + "=" + value, start);
+        if (const SettingDefinition* definition = FindByKey(key)) {
+            Apply(*definition, value, where + ": " + key + "=" + value, start);
         } else {
             start.errors.push_back(where + ": there is no setting called \"" + key + "\"");
         }
@@ -64,15 +66,16 @@ void ReadFile(const std::string& fileName, StartSettings& start) {
 
 void ReadEnvironment(const SettingSources& sources, StartSettings& start) {
     for (const std::string& name : sources.variableNames) {
-        const bool known = std::any_of(SettingSpecs().begin(), SettingSpecs().end(),
-                                       [&](const SettingSpec& spec) { return spec.variable == name; });
+        const bool known =
+            std::any_of(SettingDefinitions().begin(), SettingDefinitions().end(),
+                        [&](const SettingDefinition& definition) { return definition.variable == name; });
         if (!known) {
             start.errors.push_back(name + ": there is no such setting");
         }
     }
-    for (const SettingSpec& spec : SettingSpecs()) {
-        if (const std::string value = sources.environment(spec.variable.c_str()); !value.empty()) {
-            Apply(spec, value, spec.variable + "=" + value, start);
+    for (const SettingDefinition& definition : SettingDefinitions()) {
+        if (const std::string value = sources.environment(definition.variable.c_str()); !value.empty()) {
+            Apply(definition, value, definition.variable + "=" + value, start);
         }
     }
 }
@@ -102,18 +105,18 @@ void ReadArguments(const std::vector<std::string>& arguments, StartSettings& sta
         const std::size_t equals = argument.find('=');
         const std::string name = argument.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
         const bool negated = name.rfind("no-", 0) == 0 && FindByKey(name.substr(3)) && !FindByKey(name);
-        const SettingSpec* spec = FindByKey(negated ? name.substr(3) : name);
-        if (!spec || (negated && (!spec->yesNo || equals != std::string::npos))) {
+        const SettingDefinition* definition = FindByKey(negated ? name.substr(3) : name);
+        if (!definition || (negated && (!definition->yesNo || equals != std::string::npos))) {
             start.errors.push_back("there is no option " + argument.substr(0, equals));
         } else if (equals != std::string::npos) {
-            Apply(*spec, argument.substr(equals + 1), argument, start);
-        } else if (spec->yesNo) {
-            Apply(*spec, negated ? "no" : "yes", argument, start);
+            Apply(*definition, argument.substr(equals + 1), argument, start);
+        } else if (definition->yesNo) {
+            Apply(*definition, negated ? "no" : "yes", argument, start);
         } else if (i + 1 < arguments.size()) {
-            Apply(*spec, arguments[i + 1], argument + " " + arguments[i + 1], start);
+            Apply(*definition, arguments[i + 1], argument + " " + arguments[i + 1], start);
             ++i;
         } else {
-            start.errors.push_back(argument + " needs a value: " + spec->values);
+            start.errors.push_back(argument + " needs a value: " + definition->values);
         }
     }
 }
@@ -134,14 +137,15 @@ std::string Wrapped(const std::string& text, const std::string& indent, std::siz
 
 std::string OptionsHelp(Audience audience) {
     std::string text;
-    for (const SettingSpec& spec : SettingSpecs()) {
-        if (spec.audience != audience) {
+    for (const SettingDefinition& definition : SettingDefinitions()) {
+        if (definition.audience != audience) {
             continue;
         }
-        text += "  --" + spec.key + "=" + (spec.yesNo ? "yes|no" : "VALUE") + "   (" + spec.variable + ")\n";
-        std::string help = spec.help + " Takes " + spec.values + ".";
-        if (!spec.defaultValue.empty()) {
-            help += " Default: " + spec.defaultValue + ".";
+        text += "  --" + definition.key + "=" + (definition.yesNo ? "yes|no" : "VALUE") + "   (" + definition.variable +
+                ")\n";
+        std::string help = definition.help + " Takes " + definition.values + ".";
+        if (!definition.defaultValue.empty()) {
+            help += " Default: " + definition.defaultValue + ".";
         }
         text += Wrapped(help, "        ", 100);
     }

@@ -57,7 +57,7 @@ struct Settings {
 
     // For tests and diagnostics.
     std::string tracePath;
-    std::vector<relay::FailpointSpec> failpoints;
+    std::vector<relay::FailpointRequest> failpoints;
     std::vector<script::Entry> script;
     std::vector<int> captureFrames;
     std::string captureDir = ".";
@@ -70,7 +70,7 @@ struct Settings {
 enum class Audience { User, Diagnostic };
 
 // One setting, declared once: its names in every source, what it takes, its help, and its parser.
-struct SettingSpec {
+struct SettingDefinition {
     std::string key;       // the option (--key=value) and the settings file's key
     std::string variable;  // the environment variable
     Audience audience;
@@ -83,7 +83,7 @@ struct SettingSpec {
 };
 
 // Every setting, in the order --help and the README list them.
-const std::vector<SettingSpec>& SettingSpecs();
+const std::vector<SettingDefinition>& SettingDefinitions();
 
 // Where settings come from, from weakest to strongest.
 struct SettingSources {

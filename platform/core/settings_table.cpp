@@ -12,20 +12,20 @@ namespace {
 
 using Parser = std::function<bool(const std::string&, Settings&, std::string*)>;
 
-SettingSpec Spec(const char* key, Audience audience, std::string values, std::string defaultValue, const char* help,
-                 Parser parse, bool yesNo = false) {
+SettingDefinition Define(const char* key, Audience audience, std::string values, std::string defaultValue,
+                         const char* help, Parser parse, bool yesNo = false) {
     std::string variable = std::string("TAMBERLYN_") + key;
     for (char& c : variable) {
         c = c == '-' ? '_' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     }
-    return SettingSpec{key,  variable, audience,        std::move(values), std::move(defaultValue),
-                       help, yesNo,    std::move(parse)};
+    return SettingDefinition{key,  variable, audience,        std::move(values), std::move(defaultValue),
+                             help, yesNo,    std::move(parse)};
 }
 
 // One of a few words, each standing for a value of the field.
 template <class T>
-SettingSpec Choice(const char* key, Audience audience, const char* help, T Settings::*field,
-                   std::vector<std::pair<std::string, T>> words) {
+SettingDefinition Choice(const char* key, Audience audience, const char* help, T Settings::*field,
+                         std::vector<std::pair<std::string, T>> words) {
     std::vector<std::string> names;
     std::string defaultWord;
     for (const auto& [word, value] : words) {
@@ -35,43 +35,43 @@ SettingSpec Choice(const char* key, Audience audience, const char* help, T Setti
         }
     }
     const std::string values = JoinChoices(names);
-    return Spec(key, audience, values, defaultWord, help,
-                [field, words, values](const std::string& text, Settings& settings, std::string* why) {
-                    for (const auto& [word, value] : words) {
-                        if (text == word) {
-                            settings.*field = value;
-                            return true;
-                        }
-                    }
-                    *why = "expected " + values;
-                    return false;
-                });
+    return Define(key, audience, values, defaultWord, help,
+                  [field, words, values](const std::string& text, Settings& settings, std::string* why) {
+                      for (const auto& [word, value] : words) {
+                          if (text == word) {
+                              settings.*field = value;
+                              return true;
+                          }
+                      }
+                      *why = "expected " + values;
+                      return false;
+                  });
 }
 
 // A whole number in [low, high].
 template <class T>
-SettingSpec Number(const char* key, Audience audience, const char* help, T Settings::*field, long long low,
-                   long long high, std::string values = "", std::string defaultValue = "") {
+SettingDefinition Number(const char* key, Audience audience, const char* help, T Settings::*field, long long low,
+                         long long high, std::string values = "", std::string defaultValue = "") {
     if (values.empty()) {
         values = "a whole number from " + std::to_string(low) + " to " + std::to_string(high);
     }
     if (defaultValue.empty()) {
         defaultValue = std::to_string(Settings{}.*field);
     }
-    return Spec(key, audience, values, defaultValue, help,
-                [field, low, high, values](const std::string& text, Settings& settings, std::string* why) {
-                    long long number = 0;
-                    if (!ParseNumber(text, low, high, &number)) {
-                        *why = "expected " + values;
-                        return false;
-                    }
-                    settings.*field = static_cast<T>(number);
-                    return true;
-                });
+    return Define(key, audience, values, defaultValue, help,
+                  [field, low, high, values](const std::string& text, Settings& settings, std::string* why) {
+                      long long number = 0;
+                      if (!ParseNumber(text, low, high, &number)) {
+                          *why = "expected " + values;
+                          return false;
+                      }
+                      settings.*field = static_cast<T>(number);
+                      return true;
+                  });
 }
 
-SettingSpec YesNo(const char* key, Audience audience, const char* help, bool Settings::*field) {
-    return Spec(
+SettingDefinition YesNo(const char* key, Audience audience, const char* help, bool Settings::*field) {
+    return Define(
         key, audience, "yes or no", Settings{}.*field ? "yes" : "no", help,
         [field](const std::string& text, Settings& settings, std::string* why) {
             if (!ParseYesNo(text, &(settings.*field))) {
@@ -83,16 +83,16 @@ SettingSpec YesNo(const char* key, Audience audience, const char* help, bool Set
         true);
 }
 
-SettingSpec Text(const char* key, Audience audience, const char* values, const char* help,
-                 std::string Settings::*field) {
-    return Spec(key, audience, values, Settings{}.*field, help,
-                [field](const std::string& text, Settings& settings, std::string*) {
-                    settings.*field = text;
-                    return true;
-                });
+SettingDefinition Text(const char* key, Audience audience, const char* values, const char* help,
+                       std::string Settings::*field) {
+    return Define(key, audience, values, Settings{}.*field, help,
+                  [field](const std::string& text, Settings& settings, std::string*) {
+                      settings.*field = text;
+                      return true;
+                  });
 }
 
-std::vector<SettingSpec> MakeSpecs() {
+std::vector<SettingDefinition> MakeDefinitions() {
     const Audience user = Audience::User;
     const Audience diagnostic = Audience::Diagnostic;
     return {
@@ -120,17 +120,17 @@ std::vector<SettingSpec> MakeSpecs() {
                "either by choice.",
                &Settings::presentPath,
                {{"auto", PresentPath::Auto}, {"surface", PresentPath::Surface}, {"renderer", PresentPath::Renderer}}),
-        Spec("screenshot-key", user, "a key name (F12, F11, Pause, ...)", "F12",
-             "The key that saves a screenshot, besides Print Screen (which desktops often keep for themselves).",
-             [](const std::string& text, Settings& settings, std::string* why) {
-                 const int position = keys::PositionNamed(text);
-                 if (position == 0) {
-                     *why = "expected a key name such as F12, F11 or Pause";
-                     return false;
-                 }
-                 settings.screenshotKey = position;
-                 return true;
-             }),
+        Define("screenshot-key", user, "a key name (F12, F11, Pause, ...)", "F12",
+               "The key that saves a screenshot, besides Print Screen (which desktops often keep for themselves).",
+               [](const std::string& text, Settings& settings, std::string* why) {
+                   const int position = keys::PositionNamed(text);
+                   if (position == 0) {
+                       *why = "expected a key name such as F12, F11 or Pause";
+                       return false;
+                   }
+                   settings.screenshotKey = position;
+                   return true;
+               }),
         YesNo("warning", user, "Show the photosensitivity warning before the first flash.", &Settings::warning),
         YesNo("reduced-flashing", user,
               "Keep what reaches the screen to at most three flashes a second; the program's own frames stay as "
@@ -141,34 +141,34 @@ std::vector<SettingSpec> MakeSpecs() {
              "Write every platform call the program makes to this file, one line each, with its arguments and "
              "result.",
              &Settings::tracePath),
-        Spec("fail", diagnostic, "Name=value[,Name@N=value...]", "",
-             "Make the named call (as the trace names it) return the value without doing its work, on every call "
-             "or only on the Nth.",
-             [](const std::string& text, Settings& settings, std::string* why) {
-                 settings.failpoints.clear();
-                 return relay::ParseFailpoints(text, &settings.failpoints, why);
-             }),
-        Spec("script", diagnostic, "frame:action[,...]", "",
-             "Actions once the program has called Flip that many times (failed flips count too): key=NAME, "
-             "deactivate, activate, close.",
-             [](const std::string& text, Settings& settings, std::string* why) {
-                 settings.script.clear();
-                 return script::Parse(text, &settings.script, why);
-             }),
-        Spec("capture", diagnostic, "frame numbers, comma-separated", "",
-             "Save these frames (counted from 1) as frame-NNNN.bmp.",
-             [](const std::string& text, Settings& settings, std::string* why) {
-                 settings.captureFrames.clear();
-                 for (const std::string& piece : Split(text, ',')) {
-                     long long frame = 0;
-                     if (!ParseNumber(piece, 1, INT_MAX, &frame)) {
-                         *why = "\"" + piece + "\" is not a frame number from 1 to " + std::to_string(INT_MAX);
-                         return false;
-                     }
-                     settings.captureFrames.push_back(static_cast<int>(frame));
-                 }
-                 return true;
-             }),
+        Define("fail", diagnostic, "Name=value[,Name@N=value...]", "",
+               "Make the named call (as the trace names it) return the value without doing its work, on every call "
+               "or only on the Nth.",
+               [](const std::string& text, Settings& settings, std::string* why) {
+                   settings.failpoints.clear();
+                   return relay::ParseFailpoints(text, &settings.failpoints, why);
+               }),
+        Define("script", diagnostic, "frame:action[,...]", "",
+               "Actions once the program has called Flip that many times (failed flips count too): key=NAME, "
+               "deactivate, activate, close.",
+               [](const std::string& text, Settings& settings, std::string* why) {
+                   settings.script.clear();
+                   return script::Parse(text, &settings.script, why);
+               }),
+        Define("capture", diagnostic, "frame numbers, comma-separated", "",
+               "Save these frames (counted from 1) as frame-NNNN.bmp.",
+               [](const std::string& text, Settings& settings, std::string* why) {
+                   settings.captureFrames.clear();
+                   for (const std::string& piece : Split(text, ',')) {
+                       long long frame = 0;
+                       if (!ParseNumber(piece, 1, INT_MAX, &frame)) {
+                           *why = "\"" + piece + "\" is not a frame number from 1 to " + std::to_string(INT_MAX);
+                           return false;
+                       }
+                       settings.captureFrames.push_back(static_cast<int>(frame));
+                   }
+                   return true;
+               }),
         Text("capture-dir", diagnostic, "a folder", "Where captured frames go.", &Settings::captureDir),
         YesNo("unpaced", diagnostic, "Run frames as fast as they go: no vsync, no pacing, no frame cap.",
               &Settings::unpaced),
@@ -184,9 +184,9 @@ std::vector<SettingSpec> MakeSpecs() {
 
 }  // namespace
 
-const std::vector<SettingSpec>& SettingSpecs() {
-    static const std::vector<SettingSpec> specs = MakeSpecs();
-    return specs;
+const std::vector<SettingDefinition>& SettingDefinitions() {
+    static const std::vector<SettingDefinition> definitions = MakeDefinitions();
+    return definitions;
 }
 
 }  // namespace plat

@@ -137,10 +137,10 @@ TEST(SettingsTest, TheReadmeListsEverySettingAsTheTableDeclaresIt) {
     std::ifstream file(TAMBERLYN_README);
     const std::string readme((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     ASSERT_FALSE(readme.empty()) << "cannot read " << TAMBERLYN_README;
-    for (const plat::SettingSpec& spec : plat::SettingSpecs()) {
-        const std::string row = "| `--" + spec.key + "` | `" + spec.variable + "` | " + spec.values + " | " +
-                                (spec.defaultValue.empty() ? "" : "`" + spec.defaultValue + "`") + " | " + spec.help +
-                                " |";
+    for (const plat::SettingDefinition& definition : plat::SettingDefinitions()) {
+        const std::string row = "| `--" + definition.key + "` | `" + definition.variable + "` | " + definition.values +
+                                " | " + (definition.defaultValue.empty() ? "" : "`" + definition.defaultValue + "`") +
+                                " | " + definition.help + " |";
         EXPECT_NE(readme.find(row), std::string::npos) << "expected this row in the README:\n" << row;
     }
 }
