@@ -12,6 +12,8 @@
 #include "sdl_host.h"
 #include "sdl_picture_rect.h"
 
+#include "memset_ratio_reporter.h"
+
 #include <benchmark/benchmark.h>
 
 #include <SDL.h>
@@ -189,32 +191,6 @@ void BM_Step(benchmark::State& state, const Presentation* presentation) {
         (intro->*kStep)();
     }
 }
-
-// The console's table with a column "memsets": each time over the memset's time at the same depth (for repeated
-// runs, each mean and median over the memset's).
-class MemsetRatioReporter : public benchmark::ConsoleReporter {
-public:
-    explicit MemsetRatioReporter(OutputOptions options) : ConsoleReporter(options) {}
-
-    void ReportRuns(const std::vector<Run>& runs) override {
-        std::vector<Run> annotated = runs;
-        for (Run& run : annotated) {
-            const auto key = std::make_pair(run.run_name.args, run.aggregate_name);
-            if (run.aggregate_name == "stddev" || run.aggregate_name == "cv") {
-                continue;
-            }
-            if (run.run_name.function_name == "BM_Memset") {
-                memsetTimes_[key] = run.GetAdjustedRealTime();
-            } else if (auto memset = memsetTimes_.find(key); memset != memsetTimes_.end() && memset->second > 0) {
-                run.counters["memsets"] = benchmark::Counter(run.GetAdjustedRealTime() / memset->second);
-            }
-        }
-        ConsoleReporter::ReportRuns(annotated);
-    }
-
-private:
-    std::map<std::pair<std::string, std::string>, double> memsetTimes_;
-};
 
 // Grouped by depth (3: 32 bits per pixel, 1: 16), so that each depth is set up once; the memset first.
 void RegisterBenchmarks() {
