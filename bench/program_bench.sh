@@ -13,6 +13,7 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$here/median.sh"
 build=$here/../build/default
 frames=2000
 rounds=3
@@ -63,10 +64,6 @@ run_program() {
     server_after=$(server_seconds)
     echo "$(((end - start) / 1000)) $cpu $server_before $server_after" |
         awk '{ print $1 / 1e6, $2 + $3, $5 - $4 }'
-}
-
-median() {
-    sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
 # Microseconds a frame for window mode $1 with GLIBC_TUNABLES=$2, "WALL CPU SERVER" as run_program's: each the

@@ -10,6 +10,7 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$here/median.sh"
 native=$here/../build/default
 windows=$here/../build/windows
 frames=1440
@@ -58,10 +59,6 @@ time_frames() {
 # frame_dump on our layer in window mode $1, with the rest of the arguments.
 ours() {
     SDL_AUDIODRIVER=dummy TAMBERLYN_UNPACED=1 TAMBERLYN_WINDOW=$1 "$ours_dump" "${@:2}"
-}
-
-median() {
-    sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
 wine_times=()

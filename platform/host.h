@@ -81,7 +81,7 @@ public:
     virtual void SleepUntil(Clock::time_point when);
     // Waits until input may be waiting for PumpEvents, at most `timeout`. True if some may be.
     virtual bool WaitEvent(std::chrono::milliseconds timeout) = 0;
-    // An unpaced frame was shown: a chance for the host to do its own work. By default, nothing.
+    // An unpaced or uncapped frame was shown: a chance for the host to do its own work. By default, nothing.
     virtual void Yield() {}
 };
 

@@ -40,7 +40,7 @@ bool Key(HWND window, const KeyChange& key);
 bool SetActive(bool active);
 // The window manager asked to close the window: WM_CLOSE, as Windows sends it.
 bool Close(HWND window);
-// The process was asked to end (Ctrl+C, the session ending): the main window is closed.
+// The host was asked to end the program (the session ending): the main window is closed.
 bool CloseMain();
 
 }  // namespace plat::input

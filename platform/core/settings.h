@@ -65,6 +65,9 @@ struct Settings {
     bool headless = false;
     int desktopBitsPerPixel = 32;
     WORD winsockVersion = 0x0101;
+
+    // Frames wait for the display's refresh: with vsync, unless unpaced.
+    bool WaitsForRefresh() const { return vsync && !unpaced; }
 };
 
 enum class Audience { User, Diagnostic };

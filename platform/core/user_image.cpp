@@ -41,7 +41,7 @@ public:
         } else if (status.st_size <= 0) {
             *why = "the file is empty";
         } else if (std::uint64_t(status.st_size) > kLargestFile) {
-            *why = "larger than 300 MiB";
+            *why = "larger than " + std::to_string(kLargestFile >> 20) + " MiB";
         } else {
             file->size_ = std::uint64_t(status.st_size);
             return file;

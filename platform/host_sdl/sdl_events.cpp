@@ -47,7 +47,8 @@ bool Handle(SdlHost& host, const SDL_Event& event) {
         case SDL_WINDOWEVENT:
             return WindowEvent(host, event.window);
         case SDL_QUIT:
-            // The last window closed (already handled), or the process was asked to end (Ctrl+C, SIGTERM).
+            // The last window closed (already handled), or the session is ending. (Ctrl+C and kill end the process
+            // as they would without SDL: see SdlHost.)
             return input::CloseMain();
         default:
             return false;

@@ -7,11 +7,10 @@ namespace plat::sdl {
 namespace {
 
 Uint32 MessageBoxKind(UINT type) {
-    constexpr UINT kIconMask = 0xF0, kIconWarning = 0x30;
-    switch (type & kIconMask) {
+    switch (type & MB_ICONMASK) {
         case MB_ICONERROR:
             return SDL_MESSAGEBOX_ERROR;
-        case kIconWarning:
+        case MB_ICONWARNING:
             return SDL_MESSAGEBOX_WARNING;
         default:
             return SDL_MESSAGEBOX_INFORMATION;

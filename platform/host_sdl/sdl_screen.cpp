@@ -164,7 +164,7 @@ void SdlHost::Present(const Canvas& picture) {
     const Settings& settings = CurrentSettings();
     if (presented_ != window) {
         presenter_.reset();
-        presenter_ = MakePresenter(window, settings.presentPath, settings.vsync && !settings.unpaced);
+        presenter_ = MakePresenter(window, settings.presentPath, settings.WaitsForRefresh());
         presented_ = window;
     }
     presenter_->Present(picture, settings.scaling, settings.filter);

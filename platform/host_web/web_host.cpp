@@ -28,11 +28,10 @@ bool Deliver(const page::Event& event) {
 }
 
 const char* IconWord(UINT type) {
-    constexpr UINT kIconMask = 0xF0, kIconWarning = 0x30;
-    switch (type & kIconMask) {
+    switch (type & MB_ICONMASK) {
         case MB_ICONERROR:
             return "error";
-        case kIconWarning:
+        case MB_ICONWARNING:
             return "warning";
         default:
             return "information";
@@ -52,9 +51,7 @@ public:
 }  // namespace
 
 WebHost::WebHost(const Settings& settings)
-    : scaling_(settings.scaling),
-      windowMode_(settings.windowMode),
-      waitForRefresh_(settings.vsync && !settings.unpaced) {}
+    : scaling_(settings.scaling), windowMode_(settings.windowMode), waitForRefresh_(settings.WaitsForRefresh()) {}
 
 bool WebHost::PumpEvents() {
     bool delivered = false;

@@ -196,13 +196,17 @@ export class PageDriver {
   // before the judgement fails.
   async judgeScreens(screenCheck, judgement, count) {
     const files = [];
-    for (let round = 0; round < 4; ++round) {
+    for (let round = 1; ; ++round) {
       files.push(...await this.screenshots(count, { first: files.length + 1, alternating: true }));
-      if (spawnSync(screenCheck, [judgement, ...files]).status === 0) {
-        break;
+      if (round === 4) {
+        return runTool(screenCheck, [judgement, ...files]);  // the last round's verdict, and why, stand
+      }
+      const judged = spawnSync(screenCheck, [judgement, ...files], { encoding: 'utf8' });
+      if (judged.status === 0) {
+        process.stdout.write(judged.stdout);
+        return;
       }
     }
-    runTool(screenCheck, [judgement, ...files]);
   }
 
   // The exit code the page shows once the program has ended.

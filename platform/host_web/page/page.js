@@ -237,7 +237,7 @@
     showNotes();
     listen();
     page.startedAt = performance.now();
-    Module.callMain(programArguments);
+    Module.callMain();  // the program reads its arguments from the page (web_arguments.cpp)
   });
   // exit() ends the program by throwing ExitStatus up through what resumed it last, a promise of a wait: that is
   // its end (Module.onExit has run). Any other error thrown out of the program has stopped it.
