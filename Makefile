@@ -1,9 +1,11 @@
 # Makefile -- one-command build, run and test from a fresh Debian 12 machine (the real build is CMake's).
 
-# Debian packages. Running the Linux program needs the compilers, CMake, SDL2 and pixman, and without a display a
-# virtual one: Xvfb (with xauth, which xvfb-run needs), xdotool and ImageMagick. xfonts-base: SDL's X11 message
-# boxes need a core X font. (xauth and xfonts-base are only recommendations of what we install.)
-RUN_PACKAGES := build-essential cmake pkg-config libsdl2-dev libpixman-1-dev xvfb xauth xfonts-base xdotool imagemagick
+# Debian packages. Running the Linux program needs the compilers, CMake, SDL2, pixman, Xlib with its shared-memory
+# and RENDER extensions (frames scaled by the X server), and without a display a virtual one: Xvfb (with xauth, which
+# xvfb-run needs), xdotool and ImageMagick. xfonts-base: SDL's X11 message boxes need a core X font. (The X
+# libraries come with libsdl2-dev; xauth and xfonts-base are only recommendations of what we install.)
+RUN_PACKAGES := build-essential cmake pkg-config libsdl2-dev libpixman-1-dev libx11-dev libxext-dev libxrender-dev \
+	xvfb xauth xfonts-base xdotool imagemagick
 # Everything else the tests, the benchmarks and the Windows build need: GoogleTest, Google Benchmark, MinGW-w64's
 # POSIX-threads compiler and, to run its programs, Wine's 32-bit half (an i386 package).
 TEST_PACKAGES := $(RUN_PACKAGES) googletest libgtest-dev libbenchmark-dev g++-mingw-w64-i686-posix wine wine32

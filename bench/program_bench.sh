@@ -4,8 +4,8 @@
 # A frame's cost is the difference between a long run and a short one over the frames between them, so start-up and
 # shut-down drop out. frame_bench's figure for the same way of presenting, measured in the same place, stands beside
 # it: the column "program/bench" shows when the two drift apart. The program also runs with glibc's `rep movsb` kept
-# out of its copies (see README), which should change nothing. Last, on the X screen, the program paced at 60 frames
-# a second, full screen, for ten seconds: the share of a processor core it takes.
+# out of its copies (see README), which should change nothing. Last, the program paced at 60 frames a second for ten
+# seconds: the share of a processor core it takes headless (the frames alone) and full screen on the X screen.
 #
 #   program_bench.sh [--build DIR] [--frames N] [--rounds R] [--screen WxH]
 #
@@ -118,20 +118,27 @@ measure() {
     done
 }
 
-# The share of one core the program takes full screen at 60 frames a second over 600 frames (ten seconds).
+# The share of one core the program takes paced at 60 frames a second over 600 frames (ten seconds): full screen
+# with the video driver in SDL_VIDEODRIVER (and the X server's share meanwhile), or headless (`--headless`: the
+# frames alone, presented nowhere).
 paced_share() {
-    local seconds
-    seconds=$(cd "$workdir" && SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy TAMBERLYN_PRESENT=surface \
-        TAMBERLYN_WINDOW=desktop TAMBERLYN_SCRIPT=600:key=ESCAPE /usr/bin/time -f '%U %S %e' "$build/tamberlyn" 2>&1 \
-        >/dev/null | tail -n 1) || true  # the program ends with Escape's exit code, 27
-    echo "$seconds" | awk -v screen="$screen" '{
-        printf "paced, full screen on Xvfb %s, 600 frames: %.2f s of processor in %.2f s: %.1f%% of a core\n",
-            screen, $1 + $2, $3, 100 * ($1 + $2) / $3 }'
+    local where=$1 seconds server_before server_after
+    shift
+    server_before=$(server_seconds)
+    seconds=$(cd "$workdir" && SDL_AUDIODRIVER=dummy TAMBERLYN_PRESENT=surface TAMBERLYN_WINDOW=desktop \
+        TAMBERLYN_SCRIPT=600:key=ESCAPE /usr/bin/time -f '%U %S %e' "$build/tamberlyn" "$@" 2>&1 >/dev/null |
+        tail -n 1) || true  # the program ends with Escape's exit code, 27
+    server_after=$(server_seconds)
+    echo "$seconds $server_before $server_after" | awk -v where="$where" '{
+        printf "paced, %s, 600 frames: %.2f s of processor in %.2f s: %.1f%% of a core", where, $1 + $2, $3,
+            100 * ($1 + $2) / $3
+        if ($5 > $4) printf " (the X server: %.1f%%)", 100 * ($5 - $4) / $3
+        printf "\n" }'
 }
 
 if [[ -n $on_display ]]; then
     SDL_VIDEODRIVER=x11 measure "Xvfb $screen"
-    paced_share
+    SDL_VIDEODRIVER=x11 paced_share "full screen on Xvfb $screen"
     exit 0
 fi
 echo "The program unpaced through the window surface, $frames frames (a run of $((short + frames)) less one of $short)," \
@@ -141,5 +148,6 @@ printf "%-15s %-8s %8s %8s %8s %8s %8s %8s %8s %8s %8s\n" driver mode program pr
     "rep off" frame_ "program/" memsets memsets
 printf "%-15s %-8s %8s %8s %8s %8s %8s %8s %8s %8s %8s\n" "" "" wall cpu cpu "wall" "cpu" bench "bench" program bench
 SDL_VIDEODRIVER=dummy measure "dummy"
+paced_share "headless" --headless
 xvfb-run -a -s "-screen 0 ${screen}x24" bash "$0" --on-display --build "$build" --frames "$frames" --rounds "$rounds" \
     --screen "$screen"

@@ -93,8 +93,12 @@ fault rgb565-widening platform/core/pixel_rows.cpp '((p >> 1) & 0x300)' '((p >> 
 # --- the platform: the SDL host ---
 fault picture-centring platform/host_sdl/sdl_picture_rect.cpp '(areaWidth - width) / 2' '(areaWidth - width + 1) / 2' \
     'the picture lies half a pixel right of the middle'
-fault bars-after-expose platform/host_sdl/sdl_surface_presenter.cpp $'                case SDL_WINDOWEVENT_EXPOSED:\n' '' \
+fault bars-after-expose platform/host_sdl/sdl_redraw_watch.cpp $'            case SDL_WINDOWEVENT_EXPOSED:\n' '' \
     'black bars not painted again after the window was exposed'
+fault x-sample-corner platform/host_sdl/x_nearest_transform.cpp 'c - (scale + 1) / 2 + pixman_fixed_e' 'c' \
+    "the X server's scaling samples at the pixels' corners, not their centres"
+fault x-refresh-without-bars platform/host_sdl/sdl_x_presenter.cpp 'Show(*placement, true);' 'Show(*placement, false);' \
+    'an uncovered window gets its picture again on X but not its bars'
 fault alt-enter-forgets-size platform/host_sdl/sdl_screen.cpp \
     $'    SDL_GetWindowSize(window, &windowedPlace_.w, &windowedPlace_.h);\n' '' \
     "Alt+Enter forgets the window's last size and place"

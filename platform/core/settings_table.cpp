@@ -116,8 +116,8 @@ std::vector<SettingDefinition> MakeDefinitions() {
                &Settings::frameCap, 0, 1000),
         Number("display", user, "The display the window opens on, counted from 0.", &Settings::displayIndex, 0, 63),
         Choice("present", user,
-               "How frames reach the window: a hardware renderer where one exists, else the window's own pixels; or "
-               "either by choice.",
+               "How frames reach the window: a hardware renderer where one exists, else the window's own pixels (on X, "
+               "scaled by the X server where it shows the same pixels); or either by choice.",
                &Settings::presentPath,
                {{"auto", PresentPath::Auto}, {"surface", PresentPath::Surface}, {"renderer", PresentPath::Renderer}}),
         Define("screenshot-key", user, "a key name (F12, F11, Pause, ...)", "F12",

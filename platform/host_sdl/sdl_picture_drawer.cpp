@@ -4,6 +4,7 @@
 #include "sdl_picture_drawer.h"
 
 #include "sdl_format.h"
+#include "sdl_picture_rect.h"
 
 #include <algorithm>
 
@@ -85,28 +86,12 @@ bool CanDrawInto(Uint32 sdlFormat) {
 }
 
 void PaintMargins(const PixelTarget& target, const SDL_Rect& rect) {
-    const auto box = [](int x, int y, int width, int height) {
-        return pixman_rectangle16_t{std::int16_t(x), std::int16_t(y), std::uint16_t(width), std::uint16_t(height)};
-    };
-    pixman_rectangle16_t margins[4];
-    int count = 0;
-    if (rect.w <= 0 || rect.h <= 0) {
-        margins[count++] = box(0, 0, target.width, target.height);
-    } else {
-        const int below = rect.y + rect.h;
-        const int right = rect.x + rect.w;
-        if (rect.y > 0) {
-            margins[count++] = box(0, 0, target.width, rect.y);
-        }
-        if (below < target.height) {
-            margins[count++] = box(0, below, target.width, target.height - below);
-        }
-        if (rect.x > 0) {
-            margins[count++] = box(0, rect.y, rect.x, rect.h);
-        }
-        if (right < target.width) {
-            margins[count++] = box(right, rect.y, target.width - right, rect.h);
-        }
+    SDL_Rect margins[4];
+    const int count = Margins(rect, target.width, target.height, margins);
+    pixman_rectangle16_t boxes[4];
+    for (int i = 0; i < count; ++i) {
+        const SDL_Rect& margin = margins[i];
+        boxes[i] = {std::int16_t(margin.x), std::int16_t(margin.y), std::uint16_t(margin.w), std::uint16_t(margin.h)};
     }
     if (count == 0) {
         return;
@@ -115,7 +100,7 @@ void PaintMargins(const PixelTarget& target, const SDL_Rect& rect) {
             pixman_image_create_bits_no_clear(PixmanFormat(target.format), target.width, target.height,
                                               static_cast<std::uint32_t*>(target.pixels), target.pitch)) {
         const pixman_color_t black = {0, 0, 0, 0xFFFF};
-        pixman_image_fill_rectangles(PIXMAN_OP_SRC, out, &black, count, margins);
+        pixman_image_fill_rectangles(PIXMAN_OP_SRC, out, &black, count, boxes);
         pixman_image_unref(out);
     }
 }

@@ -42,4 +42,27 @@ SDL_Rect PictureRect(int pictureWidth, int pictureHeight, int areaWidth, int are
     return Fitted(pictureWidth, pictureHeight, areaWidth, areaHeight);
 }
 
+int Margins(const SDL_Rect& rect, int areaWidth, int areaHeight, SDL_Rect margins[4]) {
+    if (rect.w <= 0 || rect.h <= 0) {
+        margins[0] = SDL_Rect{0, 0, areaWidth, areaHeight};
+        return 1;
+    }
+    int count = 0;
+    const int below = rect.y + rect.h;
+    const int right = rect.x + rect.w;
+    if (rect.y > 0) {
+        margins[count++] = SDL_Rect{0, 0, areaWidth, rect.y};
+    }
+    if (below < areaHeight) {
+        margins[count++] = SDL_Rect{0, below, areaWidth, areaHeight - below};
+    }
+    if (rect.x > 0) {
+        margins[count++] = SDL_Rect{0, rect.y, rect.x, rect.h};
+    }
+    if (right < areaWidth) {
+        margins[count++] = SDL_Rect{right, rect.y, areaWidth - right, rect.h};
+    }
+    return count;
+}
+
 }  // namespace plat

@@ -55,6 +55,11 @@ std::unique_ptr<Presenter> MakePresenter(SDL_Window* window, PresentPath path, b
             return presenter;
         }
     }
+#ifdef TAMBERLYN_X_PRESENTER
+    if (auto presenter = MakeXPresenter(window)) {
+        return presenter;
+    }
+#endif
     return MakeSurfacePresenter(window);
 }
 

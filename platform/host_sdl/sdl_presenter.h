@@ -24,10 +24,14 @@ public:
 
 // The window surface, filled on the processor: the fast path where no hardware renderer exists.
 std::unique_ptr<Presenter> MakeSurfacePresenter(SDL_Window* window);
+// The picture sent to the X server at its own size and scaled there, falling back on the window surface for the frames
+// the server cannot show with the same pixels; null where the window is not on X or the server lacks what it needs.
+std::unique_ptr<Presenter> MakeXPresenter(SDL_Window* window);
 // An SDL renderer with a streaming texture; null if the window gets none. `accelerated` asks for hardware only.
 std::unique_ptr<Presenter> MakeRendererPresenter(SDL_Window* window, bool vsync, bool accelerated);
 
-// The presenter `path` asks for; Auto takes the renderer where a hardware one exists, else the window surface.
+// The presenter `path` asks for; Auto takes the renderer where a hardware one exists, else the window surface, which
+// on X goes through the X presenter where it can.
 std::unique_ptr<Presenter> MakePresenter(SDL_Window* window, PresentPath path, bool vsync);
 
 }  // namespace plat

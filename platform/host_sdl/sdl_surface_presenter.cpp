@@ -4,6 +4,7 @@
 #include "sdl_picture_drawer.h"
 #include "sdl_picture_rect.h"
 #include "sdl_presenter.h"
+#include "sdl_redraw_watch.h"
 
 #include "log.h"
 
@@ -31,10 +32,7 @@ struct BarsPainted {
 
 class SurfacePresenter final : public Presenter {
 public:
-    explicit SurfacePresenter(SDL_Window* window) : window_(window) { SDL_AddEventWatch(&WatchWindow, this); }
-    ~SurfacePresenter() override { SDL_DelEventWatch(&WatchWindow, this); }
-    SurfacePresenter(const SurfacePresenter&) = delete;
-    SurfacePresenter& operator=(const SurfacePresenter&) = delete;
+    explicit SurfacePresenter(SDL_Window* window) : window_(window), redrawWatch_(window) {}
 
     void Present(const Canvas& picture, Scaling scaling, Filter filter) override {
         SDL_Surface* surface = SDL_GetWindowSurface(window_);
@@ -75,9 +73,8 @@ private:
     // Paints the bars where this buffer, at this layout, has not had them since the window last showed afresh;
     // true if it did (the whole window is then to be shown).
     bool PaintBarsIfGone(const PixelTarget& target, const SDL_Rect& rect) {
-        if (windowRedrawn_ || !bars_.SameLayout(target, rect)) {
+        if (redrawWatch_.Take() || !bars_.SameLayout(target, rect)) {
             bars_ = BarsPainted{target.width, target.height, target.pitch, target.format, rect, {}};
-            windowRedrawn_ = false;
         }
         if (std::find(bars_.buffers.begin(), bars_.buffers.end(), target.pixels) != bars_.buffers.end()) {
             return false;
@@ -87,30 +84,10 @@ private:
         return true;
     }
 
-    // The window system lost what the window showed, or SDL may have made the surface anew: the bars go again.
-    static int SDLCALL WatchWindow(void* self, SDL_Event* event) {
-        auto* presenter = static_cast<SurfacePresenter*>(self);
-        if (event->type == SDL_WINDOWEVENT && event->window.windowID == SDL_GetWindowID(presenter->window_)) {
-            switch (event->window.event) {
-                case SDL_WINDOWEVENT_SHOWN:
-                case SDL_WINDOWEVENT_EXPOSED:
-                case SDL_WINDOWEVENT_RESIZED:
-                case SDL_WINDOWEVENT_SIZE_CHANGED:
-                case SDL_WINDOWEVENT_MAXIMIZED:
-                case SDL_WINDOWEVENT_RESTORED:
-                    presenter->windowRedrawn_ = true;
-                    break;
-                default:
-                    break;
-            }
-        }
-        return 0;
-    }
-
     SDL_Window* window_;
+    RedrawWatch redrawWatch_;
     PictureDrawer drawer_;
     BarsPainted bars_;
-    bool windowRedrawn_ = false;
     bool presented_ = false;
 };
 

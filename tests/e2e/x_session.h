@@ -19,16 +19,18 @@ namespace fs = std::filesystem;
 // Xvfb on a display number of its choosing, ended with the object.
 class XServer {
 public:
-    XServer(int width, int height) {
+    // `options` go to Xvfb after the screen's, e.g. {"-extension", "MIT-SHM"} for a server without it.
+    XServer(int width, int height, const std::vector<std::string>& options = {}) {
         int fds[2];
         if (pipe(fds) != 0) {
             return;
         }
         // -noreset: a test's own short connections must not make the server start over while the program connects.
-        pid_ = systemtest::Spawn(
-            {TAMBERLYN_XVFB, "-displayfd", std::to_string(fds[1]), "-screen", "0",
-             std::to_string(width) + "x" + std::to_string(height) + "x24", "-nolisten", "tcp", "-noreset"},
-            {}, ".", "/dev/null", fds[1]);
+        std::vector<std::string> command{TAMBERLYN_XVFB, "-displayfd", std::to_string(fds[1]), "-screen", "0",
+                                         std::to_string(width) + "x" + std::to_string(height) + "x24",
+                                         "-nolisten", "tcp", "-noreset"};
+        command.insert(command.end(), options.begin(), options.end());
+        pid_ = systemtest::Spawn(command, {}, ".", "/dev/null", fds[1]);
         close(fds[1]);
         // Xvfb writes the number and a newline once it accepts connections.
         std::string number;
