@@ -56,9 +56,10 @@ time_frames() {
     echo "${output#us_per_frame }"
 }
 
-# frame_dump on our layer in window mode $1, with the rest of the arguments.
+# frame_dump on our layer in window mode $1, with the rest of the arguments (after "--": the platform takes the
+# options before it as its own settings), without the photosensitivity warning, which would wait for a key.
 ours() {
-    SDL_AUDIODRIVER=dummy TAMBERLYN_UNPACED=1 TAMBERLYN_WINDOW=$1 "$ours_dump" "${@:2}"
+    SDL_AUDIODRIVER=dummy TAMBERLYN_UNPACED=1 TAMBERLYN_WARNING=no TAMBERLYN_WINDOW=$1 "$ours_dump" -- "${@:2}"
 }
 
 wine_times=()

@@ -6,6 +6,7 @@
 //   frame_dump [FRAMES]         (default 19: zoom 10 down to 1, black and white flashes alternating)
 //   frame_dump --time FRAMES    one zoom cycle to settle, then FRAMES frames as fast as they go, nothing saved;
 //                               prints "us_per_frame N" (microseconds a frame, start-up left out)
+// On our layer the platform reads the options before "--" as its own settings: there, frame_dump -- --time FRAMES.
 #include <windows.h>
 
 #include <chrono>
