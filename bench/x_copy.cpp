@@ -3,9 +3,6 @@
 
 #include <cstring>
 
-#include <sys/ipc.h>
-#include <sys/shm.h>
-
 XCopy::XCopy() {
     display_ = XOpenDisplay(nullptr);
     if (!display_) {
@@ -24,29 +21,14 @@ XCopy::XCopy() {
     window_ = XCreateSimpleWindow(display_, RootWindow(display_, screen), 0, 0, screenWidth, screenHeight, 0, 0, 0);
     XMapWindow(display_, window_);
     gc_ = XCreateGC(display_, window_, 0, nullptr);
-    image_ = XShmCreateImage(display_, DefaultVisual(display_, screen), DefaultDepth(display_, screen), ZPixmap,
-                             nullptr, &segment_, width_, height_);
-    if (!image_ || image_->bits_per_pixel != 32) {
+    shared_ = plat::XSharedImage::Make(display_, DefaultVisual(display_, screen), DefaultDepth(display_, screen),
+                                       width_, height_);
+    if (!shared_) {
+        failure_ = "the X server did not attach a shared memory image";
+        return;
+    }
+    if (shared_->Image()->bits_per_pixel != 32) {
         failure_ = "the screen is not 32 bits a pixel";
-        return;
-    }
-    segment_.shmid = shmget(IPC_PRIVATE, std::size_t(image_->bytes_per_line) * height_, IPC_CREAT | 0600);
-    if (segment_.shmid < 0) {
-        failure_ = "no shared memory segment";
-        return;
-    }
-    segment_.shmaddr = image_->data = static_cast<char*>(shmat(segment_.shmid, nullptr, 0));
-    shmctl(segment_.shmid, IPC_RMID, nullptr);  // freed once both sides have detached
-    if (segment_.shmaddr == reinterpret_cast<char*>(-1)) {
-        image_->data = nullptr;
-        failure_ = "the shared memory segment could not be attached";
-        return;
-    }
-    segment_.readOnly = False;
-    attached_ = XShmAttach(display_, &segment_);
-    XSync(display_, False);
-    if (!attached_) {
-        failure_ = "the X server did not attach the shared memory";
     }
 }
 
@@ -54,17 +36,7 @@ XCopy::~XCopy() {
     if (!display_) {
         return;
     }
-    if (attached_) {
-        XShmDetach(display_, &segment_);
-        XSync(display_, False);
-    }
-    if (image_ && image_->data) {
-        shmdt(segment_.shmaddr);
-    }
-    if (image_) {
-        image_->data = nullptr;
-        XDestroyImage(image_);
-    }
+    shared_.reset();
     if (gc_) {
         XFreeGC(display_, gc_);
     }
@@ -72,14 +44,15 @@ XCopy::~XCopy() {
 }
 
 void XCopy::Write(std::uint8_t value) {
+    const XImage& image = *shared_->Image();
     for (int y = 0; y < height_; ++y) {
-        std::memset(image_->data + std::size_t(y) * image_->bytes_per_line, value, std::size_t(width_) * 4);
+        std::memset(image.data + std::size_t(y) * image.bytes_per_line, value, std::size_t(width_) * 4);
     }
 }
 
 void XCopy::PutAndWait() {
     const int screen = DefaultScreen(display_);
-    XShmPutImage(display_, window_, gc_, image_, 0, 0, (DisplayWidth(display_, screen) - width_) / 2,
+    XShmPutImage(display_, window_, gc_, shared_->Image(), 0, 0, (DisplayWidth(display_, screen) - width_) / 2,
                  (DisplayHeight(display_, screen) - height_) / 2, width_, height_, False);
     XSync(display_, False);
 }

@@ -2,13 +2,12 @@
 // picture's size full screen, put into a window that covers the screen, with the X server waited for.
 #pragma once
 
+#include "x_shared_image.h"
+
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
-
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XShm.h>
 
 class XCopy {
 public:
@@ -31,9 +30,7 @@ private:
     Display* display_ = nullptr;
     Window window_ = 0;
     GC gc_ = nullptr;
-    XShmSegmentInfo segment_{};
-    XImage* image_ = nullptr;
-    bool attached_ = false;
+    std::unique_ptr<plat::XSharedImage> shared_;
     int width_ = 0;
     int height_ = 0;
     std::string failure_;

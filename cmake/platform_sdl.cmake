@@ -28,6 +28,7 @@ if(X11_FOUND AND X11_Xext_FOUND AND X11_Xrender_FOUND AND NOT APPLE)
     target_sources(tamberlyn_platform PRIVATE
         platform/host_sdl/sdl_x_presenter.cpp
         platform/host_sdl/x_nearest_transform.cpp
+        platform/host_sdl/x_shared_image.cpp
         platform/host_sdl/x_window_picture.cpp)
     target_compile_definitions(tamberlyn_platform PRIVATE TAMBERLYN_X_PRESENTER)
     target_link_libraries(tamberlyn_platform PUBLIC X11::X11 X11::Xext X11::Xrender)

@@ -64,15 +64,15 @@ public:
         const SDL_Rect whole{0, 0, pictureWidth_, pictureHeight_};
         drawer_.Draw(picture, PixelTarget{pixels, pictureWidth_, pictureHeight_, pitch, SDL_PIXELFORMAT_RGB888}, whole);
         server_->Send();
-        kept_ = true;
         Show(*placement, false);
     }
 
-    // The server still keeps the last picture: it is drawn again, bars and all, at the window's present size.
+    // The server still keeps the last picture: it is drawn again, bars and all, at the window's present size. (Before
+    // any picture the size is 0 x 0, which has no placement.)
     void Refresh(Scaling scaling) override {
         if (onSurface_) {
             surface_->Refresh(scaling);
-        } else if (const std::optional<Placement> placement = kept_ ? Place(scaling) : std::nullopt) {
+        } else if (const std::optional<Placement> placement = Place(scaling)) {
             Show(*placement, true);
         }
     }
@@ -116,7 +116,6 @@ private:
     PictureDrawer drawer_;
     std::unique_ptr<Presenter> surface_;  // made the first time a frame goes that way
     bool onSurface_ = false;              // the last frame went through the window surface
-    bool kept_ = false;                   // the server keeps a picture
     int pictureWidth_ = 0;
     int pictureHeight_ = 0;
     Placement shown_;

@@ -5,12 +5,11 @@
 
 #include "log.h"
 #include "sdl_picture_rect.h"
+#include "x_shared_image.h"
 
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
-#include <X11/extensions/XShm.h>
 #include <X11/extensions/Xrender.h>
-#include <sys/shm.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -22,12 +21,6 @@ namespace {
 constexpr int kDepth = 24;
 // The X protocol's widths and heights are 16-bit, and drawing coordinates signed.
 constexpr int kLargestSide = 32767;
-
-bool attachRefused = false;
-int RecordAttachError(Display*, XErrorEvent*) {
-    attachRefused = true;
-    return 0;
-}
 
 // True if the server takes 24-bit pixmaps as 32-bit pixels, least significant byte first (as the picture lies in
 // memory on the little-endian machines this runs on).
@@ -57,15 +50,15 @@ struct XWindowPicture::Server {
     XRenderPictFormat* pixmapFormat;
     bool shmUsable;
     GC gc = nullptr;
-    // The picture at its current size: the pixmap, RENDER's picture of it and the image that fills it.
+    // The picture at its current size: the pixmap, RENDER's picture of it and the image that fills it, in memory
+    // shared with the server or in this process's.
     int width = 0;
     int height = 0;
     Pixmap pixmap = 0;
     Picture picture = 0;
-    XImage* image = nullptr;
-    XShmSegmentInfo shm{};
-    bool shared = false;        // the image lies in memory shared with the server
-    bool sharedPixmap = false;  // and the pixmap is that memory
+    std::unique_ptr<XSharedImage> shared = nullptr;
+    XImage* unshared = nullptr;
+    bool sharedPixmap = false;  // the pixmap is the shared image's memory
     XTransform transform{};
 
     ~Server() {
@@ -77,6 +70,8 @@ struct XWindowPicture::Server {
         XFlush(display);
     }
 
+    XImage* Image() const { return shared ? shared->Image() : unshared; }
+
     void FreePicture() {
         if (picture) {
             XRenderFreePicture(display, picture);
@@ -86,55 +81,18 @@ struct XWindowPicture::Server {
             XFreePixmap(display, pixmap);
             pixmap = 0;
         }
-        if (image) {
-            if (shared) {
-                XShmDetach(display, &shm);
-                XSync(display, False);
-                shmdt(shm.shmaddr);
-                image->data = nullptr;  // shared memory, not XDestroyImage's to free
-            }
-            XDestroyImage(image);
-            image = nullptr;
+        shared.reset();
+        if (unshared) {
+            XDestroyImage(unshared);
+            unshared = nullptr;
         }
         width = height = 0;
-        shared = sharedPixmap = false;
-    }
-
-    // An image in shared memory the server has attached, or null (the server may be on another machine).
-    XImage* SharedImage(int w, int h) {
-        XImage* made = XShmCreateImage(display, visual, kDepth, ZPixmap, nullptr, &shm, w, h);
-        if (!made) {
-            return nullptr;
-        }
-        shm.shmid = shmget(IPC_PRIVATE, std::size_t(made->bytes_per_line) * h, IPC_CREAT | 0600);
-        void* memory = shm.shmid >= 0 ? shmat(shm.shmid, nullptr, 0) : reinterpret_cast<void*>(-1);
-        if (memory == reinterpret_cast<void*>(-1)) {
-            if (shm.shmid >= 0) {
-                shmctl(shm.shmid, IPC_RMID, nullptr);
-            }
-            XDestroyImage(made);
-            return nullptr;
-        }
-        shm.shmaddr = made->data = static_cast<char*>(memory);
-        shm.readOnly = False;
-        attachRefused = false;
-        XSync(display, False);
-        auto* previous = XSetErrorHandler(&RecordAttachError);
-        const bool attached = XShmAttach(display, &shm) && (XSync(display, False), !attachRefused);
-        XSetErrorHandler(previous);
-        shmctl(shm.shmid, IPC_RMID, nullptr);  // gone once both sides let go
-        if (!attached) {
-            shmdt(memory);
-            made->data = nullptr;
-            XDestroyImage(made);
-            return nullptr;
-        }
-        return made;
+        sharedPixmap = false;
     }
 
     // An image in this process's memory, sent to the server in the request.
-    XImage* PrivateImage(int w, int h) {
-        XImage* made = XCreateImage(display, visual, kDepth, ZPixmap, 0, nullptr, w, h, 32, 0);
+    XImage* UnsharedImage(int w, int h) {
+        XImage* made = XCreateImage(display, visual, kDepth, ZPixmap, 0, nullptr, unsigned(w), unsigned(h), 32, 0);
         if (made && !(made->data = static_cast<char*>(std::calloc(std::size_t(made->bytes_per_line) * h, 1)))) {
             XDestroyImage(made);
             return nullptr;
@@ -144,20 +102,21 @@ struct XWindowPicture::Server {
 
     bool MakePicture(int w, int h) {
         FreePicture();
-        image = shmUsable ? SharedImage(w, h) : nullptr;
-        shared = image != nullptr;
-        if (!image && shmUsable) {
+        shared = shmUsable ? XSharedImage::Make(display, visual, kDepth, w, h) : nullptr;
+        if (!shared && shmUsable) {
             shmUsable = false;
             Warn("the X server does not share memory with this program; each frame is sent to it instead");
         }
-        image = image ? image : PrivateImage(w, h);
+        unshared = shared ? nullptr : UnsharedImage(w, h);
+        XImage* image = Image();
         if (!image || image->bits_per_pixel != 32 || image->byte_order != LSBFirst) {
             FreePicture();
             return false;
         }
         // A pixmap over the shared memory itself where the server makes them: nothing to copy on its side.
         sharedPixmap = shared && XShmPixmapFormat(display) == ZPixmap;
-        pixmap = sharedPixmap ? XShmCreatePixmap(display, window, image->data, &shm, unsigned(w), unsigned(h), kDepth)
+        pixmap = sharedPixmap ? XShmCreatePixmap(display, window, image->data, shared->Segment(), unsigned(w),
+                                                 unsigned(h), kDepth)
                               : XCreatePixmap(display, window, unsigned(w), unsigned(h), kDepth);
         if (!gc) {
             gc = XCreateGC(display, pixmap, 0, nullptr);
@@ -210,8 +169,8 @@ std::uint32_t* XWindowPicture::Pixels(int width, int height, int* pitch) {
     } else if (server.shared) {
         XSync(server.display, False);  // the server is done reading the last picture out of the shared memory
     }
-    *pitch = server.image->bytes_per_line;
-    return reinterpret_cast<std::uint32_t*>(server.image->data);
+    *pitch = server.Image()->bytes_per_line;
+    return reinterpret_cast<std::uint32_t*>(server.Image()->data);
 }
 
 void XWindowPicture::Send() {
@@ -220,10 +179,10 @@ void XWindowPicture::Send() {
         return;  // the server reads the pixels where they are
     }
     if (server.shared) {
-        XShmPutImage(server.display, server.pixmap, server.gc, server.image, 0, 0, 0, 0, unsigned(server.width),
+        XShmPutImage(server.display, server.pixmap, server.gc, server.Image(), 0, 0, 0, 0, unsigned(server.width),
                      unsigned(server.height), False);
     } else {
-        XPutImage(server.display, server.pixmap, server.gc, server.image, 0, 0, 0, 0, unsigned(server.width),
+        XPutImage(server.display, server.pixmap, server.gc, server.Image(), 0, 0, 0, 0, unsigned(server.width),
                   unsigned(server.height));
     }
 }

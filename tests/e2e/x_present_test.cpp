@@ -6,6 +6,7 @@
 #include "sdl_presenter.h"
 #include "x_nearest_transform.h"
 #include "x_session.h"
+#include "x_shared_image.h"  // after the headers that bring GoogleTest: X defines None
 
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
@@ -176,6 +177,27 @@ TEST_F(XPresenterTest, RefreshShowsTheKeptPictureAndBarsComeBackOnlyWhenLost) {
     SDL_PushEvent(&exposed);
     presenter_->Present(*picture, plat::Scaling::Fit, plat::Filter::Nearest);
     EXPECT_EQ(Shown(1, 1)[0], 0u) << "bars drawn again once the window system lost what the window showed";
+}
+
+// The shared image as servers without shared pixmaps take the picture (put into a pixmap): what is written into it is
+// what the server copies out of it.
+TEST_F(XPresenterTest, ASharedImagePutIntoTheWindowShowsItsPixels) {
+    Open(64, 48);
+    const std::unique_ptr<plat::XSharedImage> shared =
+        plat::XSharedImage::Make(display_, DefaultVisual(display_, DefaultScreen(display_)), 24, 64, 48);
+    ASSERT_NE(shared, nullptr) << "expected the Xvfb to attach shared memory";
+    XImage* image = shared->Image();
+    std::vector<std::uint32_t> expected;
+    for (int y = 0; y < 48; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            expected.push_back(std::uint32_t(x * 4 << 16 | y * 5 << 8 | (x + y)));
+            XPutPixel(image, x, y, expected.back());
+        }
+    }
+    GC gc = XCreateGC(display_, XWindow(), 0, nullptr);
+    XShmPutImage(display_, XWindow(), gc, image, 0, 0, 0, 0, 64, 48, False);
+    XFreeGC(display_, gc);
+    EXPECT_EQ(Differing(expected, Shown(64, 48), 64), 0);
 }
 
 // A server that shares no memory with the program (as one on another machine): each frame goes in the request.
