@@ -42,7 +42,7 @@ public:
         int width = 0;
         int height = 0;
     };
-    PresentRecord LastPresent() const { return lastPresent_; }
+    PresentRecord LastPresent() const;
     // The window showed something else for a while (another window lay over it): it shows its last frame again.
     void Reshow(Uint32 sdlWindowId);
 
@@ -76,7 +76,7 @@ private:
     int pictureHeight_ = 480;
     // Where the window was, and its size, when Alt+Enter last took it full screen; empty before that.
     SDL_Rect windowedPlace_{};
-    PresentRecord lastPresent_;
+    bool lastFrameShown_ = false;  // the last Present reached `presented_`
 };
 
 }  // namespace plat::sdl

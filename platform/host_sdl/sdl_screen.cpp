@@ -127,6 +127,7 @@ void SdlHost::CloseWindow(HWND hwnd) {
     if (presented_ == window) {
         presenter_.reset();
         presented_ = nullptr;
+        lastFrameShown_ = false;
     }
     SDL_DestroyWindow(window);
     windows_.erase(
@@ -156,7 +157,7 @@ void SdlHost::RestoreDisplayMode(HWND owner) {
 }
 
 void SdlHost::Present(const Canvas& picture) {
-    lastPresent_ = PresentRecord{};
+    lastFrameShown_ = false;
     SDL_Window* window = FrameWindow();
     if (!window || (SDL_GetWindowFlags(window) & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED))) {
         return;  // nowhere to show it; the display's pacing still holds the frame rate
@@ -168,8 +169,16 @@ void SdlHost::Present(const Canvas& picture) {
         presented_ = window;
     }
     presenter_->Present(picture, settings.scaling, settings.filter);
-    lastPresent_.path = presenter_->Path() == PresentPath::Surface ? "surface" : "renderer";
-    SDL_GetWindowSizeInPixels(window, &lastPresent_.width, &lastPresent_.height);
+    lastFrameShown_ = true;
+}
+
+SdlHost::PresentRecord SdlHost::LastPresent() const {
+    PresentRecord record;
+    if (lastFrameShown_) {
+        record.path = presenter_->Path() == PresentPath::Surface ? "surface" : "renderer";
+        SDL_GetWindowSizeInPixels(presented_, &record.width, &record.height);
+    }
+    return record;
 }
 
 void SdlHost::Reshow(Uint32 sdlWindowId) {
